@@ -1,0 +1,74 @@
+#pragma once
+
+#include "scene/editing.h"
+#include "scene/scene.h"
+
+#include <QLocale>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QTimer;
+class QToolButton;
+class TImagePane;
+
+inline constexpr int kFrameMs = 40;
+
+// The main window: four view panes, four tool buttons, sixteen readouts and the frame timer.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TScene& Scene() { return *scene_; }
+
+    // The tool button that is down, if any.
+    TTool CurrentTool() const;
+    // Puts one tool down (raising the others) or, with TTool::None, raises them all.
+    void SetTool(TTool tool);
+
+    // One frame: plan views, projection, 3D view, readouts, then the panes repaint.
+    void SaatTimer();
+
+private:
+    void FormCreate();
+    QToolButton* MakeToolButton(const QString& name, const QString& caption, int top, TTool tool);
+    void ConnectPlanPane(TImagePane* pane, TPlanView view);
+
+    void EkranXYMouseDown(TMouseButton button, int x, int y);
+    void EkranXYMouseMove(int x, int y);
+    void EkranXYMouseUp(TMouseButton button, int x, int y);
+    void EkranXZMouseDown(TMouseButton button, int x, int y);
+    void EkranXZMouseMove(int x, int y);
+    void EkranXZMouseUp(TMouseButton button, int x, int y);
+    void EkranYZMouseDown(TMouseButton button, int x, int y);
+    void EkranYZMouseMove(int x, int y);
+    void EkranYZMouseUp(TMouseButton button, int x, int y);
+
+    void PlanDown(TPlanView view, TMouseButton button, int x, int y);
+    void PlanMove(TPlanView view, TImagePane* pane, int x, int y);
+    void PlanUp(TPlanView view, TMouseButton button);
+    void WriteReadouts();
+
+    std::unique_ptr<TScene> scene_;
+    QLocale locale_;
+
+    TImagePane* EkranXY = nullptr;
+    TImagePane* EkranYZ = nullptr;
+    TImagePane* EkranXZ = nullptr;
+    TImagePane* Ekran3B = nullptr;
+    QActionGroup* tools_ = nullptr;
+    std::array<QAction*, 5> toolActions_{};  // indexed by TTool; None has no action
+    QToolButton* BPrizma = nullptr;
+    QToolButton* BKamera = nullptr;
+    QToolButton* BOdak = nullptr;
+    QToolButton* BSonPrizma = nullptr;
+    std::array<QLabel*, 16> labels_{};  // Label1..Label16
+    QTimer* Saat = nullptr;
+};

@@ -1,0 +1,65 @@
+#include "projection.h"
+
+#include <algorithm>
+#include <cmath>
+
+TVec3 VectorBetween(const TVec3& a, const TVec3& b)
+{
+    return {b.x - a.x, b.y - a.y, b.z - a.z};
+}
+
+TAngles DirectionAngles(const TVec3& d)
+{
+    TAngles angles;
+    angles.azimuth = std::atan2(d.y, d.x) * kDegPerRad;
+    angles.elevation = std::atan2(d.z, std::hypot(d.x, d.y)) * kDegPerRad;
+    if (angles.azimuth < 0)
+        angles.azimuth += kFullTurn;
+    return angles;
+}
+
+namespace {
+
+// Brings an azimuth difference into [-180, 180), so points just across the 0/360 seam
+// from the line of sight stay beside it instead of landing four panes away.
+double WrapAzimuthDelta(double delta)
+{
+    if (delta >= kFullTurn / 2)
+        return delta - kFullTurn;
+    if (delta < -kFullTurn / 2)
+        return delta + kFullTurn;
+    return delta;
+}
+
+}  // namespace
+
+TPanePoint ProjectPoint(const TScene& scene, const TVec3& p, int width, int height)
+{
+    const TAngles a = DirectionAngles(VectorBetween(scene.Camera, p));
+    const int size = std::max(width, height);
+    const int half = size / 2;
+    const double daz = WrapAzimuthDelta(a.azimuth - scene.ViewAngles.azimuth);
+    const double del = a.elevation - scene.ViewAngles.elevation;
+    return {half - (daz / kViewSpan) * size, half - (del / kViewSpan) * size};
+}
+
+namespace {
+
+void ProjectVertex(const TScene& scene, TVertex& v, int width, int height)
+{
+    const TPanePoint p = ProjectPoint(scene, TVec3{v.x, v.y, v.z}, width, height);
+    v.sx = p.px;
+    v.sy = p.py;
+}
+
+}  // namespace
+
+void ProjectScene(TScene& scene, int width, int height)
+{
+    scene.ViewAngles = DirectionAngles(VectorBetween(scene.Camera, scene.Focus));
+    for (TVertex& marker : scene.AxisMarkers)
+        ProjectVertex(scene, marker, width, height);
+    for (int k = 1; k <= scene.PrismCount; ++k)
+        for (TVertex& corner : scene.Prism(k).c)
+            ProjectVertex(scene, corner, width, height);
+}

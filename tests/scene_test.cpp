@@ -1,0 +1,29 @@
+#include "scene/scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+TEST(Scene, InitialValues)
+{
+    auto s = std::make_unique<TScene>();
+    InitScene(*s);
+    EXPECT_EQ(s->PrismCount, 0);
+    EXPECT_EQ(s->BackColor, 0xFFFFFFu);
+    EXPECT_EQ(s->SightColor, 255u);
+    for (TPlanView v : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ}) {
+        EXPECT_EQ(OriginOf(*s, v).ox, 100);
+        EXPECT_EQ(OriginOf(*s, v).oy, 100);
+        EXPECT_FALSE(LeftDragOf(*s, v));
+        EXPECT_FALSE(RightDragOf(*s, v));
+    }
+    const double markers[4][3] = {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(s->AxisMarkers[i].x, markers[i][0]);
+        EXPECT_EQ(s->AxisMarkers[i].y, markers[i][1]);
+        EXPECT_EQ(s->AxisMarkers[i].z, markers[i][2]);
+    }
+    EXPECT_EQ(s->Camera.x + s->Camera.y + s->Camera.z, 0);
+    EXPECT_EQ(s->ViewAngles.azimuth, 0);
+}
