@@ -181,7 +181,7 @@ void TForm1::SaatTimer()
     DrawFrame(*scene_, {EkranXY->Image(), EkranXZ->Image(), EkranYZ->Image(), Ekran3B->Image()});
     WriteReadouts();
     for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
-        pane->update();
+        pane->ShowChanges();
 }
 
 void TForm1::WriteReadouts()

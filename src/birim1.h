@@ -33,7 +33,7 @@ public:
     // Puts one tool down (raising the others) or, with TTool::None, raises them all.
     void SetTool(TTool tool);
 
-    // One frame: plan views, projection, 3D view, readouts, then the panes repaint.
+    // One frame: plan views, projection, 3D view, readouts, then the panes whose image changed repaint.
     void SaatTimer();
 
 private:

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cstring>
+
 namespace {
 
 TMouseButton ButtonOf(Qt::MouseButton b)
@@ -29,8 +31,22 @@ TImagePane::TImagePane(const QString& name, int left, int top, int width, int he
     setGeometry(left, top, width, height);
     setFixedSize(width, height);
     image_.fill(Qt::white);
+    shown_ = image_.copy();
     // The image covers every pixel, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImagePane::ShowChanges()
+{
+    const auto bytes = static_cast<std::size_t>(image_.sizeInBytes());
+    const bool sameShape = shown_.size() == image_.size() && shown_.format() == image_.format();
+    if (sameShape && std::memcmp(image_.constBits(), shown_.constBits(), bytes) == 0)
+        return;
+    if (sameShape)
+        std::memcpy(shown_.bits(), image_.constBits(), bytes);
+    else
+        shown_ = image_.copy();
+    update();
 }
 
 void TImagePane::paintEvent(QPaintEvent*)

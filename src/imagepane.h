@@ -18,6 +18,10 @@ public:
     QImage& Image() { return image_; }
     const QImage& Image() const { return image_; }
 
+    // Schedules a repaint when the image differs from what the pane last showed; an unchanged frame
+    // costs no repaint.
+    void ShowChanges();
+
 signals:
     void MouseDown(TMouseButton button, int x, int y);
     void MouseMove(int x, int y);
@@ -31,4 +35,5 @@ protected:
 
 private:
     QImage image_;
+    QImage shown_;  // a copy of the image as last scheduled for painting
 };
