@@ -114,7 +114,11 @@ std::string Describe(const TStormEvent& e)
 {
     static const char* const kinds[] = {"press", "move", "release", "tool click"};
     std::ostringstream out;
-    out << kinds[int(e.kind)] << " button " << int(e.button) << " at (" << e.at.x() << ", " << e.at.y() << ")";
+    const char* button = e.button == Qt::LeftButton     ? "left"
+                         : e.button == Qt::RightButton  ? "right"
+                         : e.button == Qt::MiddleButton ? "middle"
+                                                        : "no";
+    out << kinds[int(e.kind)] << ", " << button << " button, at (" << e.at.x() << ", " << e.at.y() << ")";
     return out.str();
 }
 
@@ -128,9 +132,10 @@ void QuietOutside(QtMsgType type, const QMessageLogContext& context, const QStri
         gPreviousHandler(type, context, text);
 }
 
-class Storm {
+// Drives the window with random events and keeps track of the buttons held and the grab.
+class TStorm {
 public:
-    Storm(TForm1& form, std::uint32_t seed) : form_(form), rng_(seed)
+    TStorm(TForm1& form, std::uint32_t seed) : form_(form), rng_(seed)
     {
         window_ = form.windowHandle();
         for (int i = 0; i < 3; ++i)
@@ -286,7 +291,7 @@ TEST(Storm, RandomEventsKeepTheSceneSound)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     // Frames come from SaatTimer below, at fixed points of the storm, so a seed replays exactly.
     form.findChild<QTimer*>("Saat")->stop();
-    Storm storm(form, seed);
+    TStorm storm(form, seed);
     ASSERT_TRUE(storm.Ready());
     std::cout << "storm: seed " << seed << ", " << events << " events" << std::endl;
 
