@@ -6,7 +6,7 @@ JOBS := $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
 
-.PHONY: all deps build build-asan run test test-release test-asan bench clean
+.PHONY: all deps build build-asan run test test-release test-asan bench clean package format-check
 
 all: build
 
@@ -45,3 +45,14 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# A Debian package of the Release build (program, desktop entry, icon) in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Fails when any source file differs from what clang-format makes of it (.clang-format).
+FORMAT_FILES = $(shell find src tests bench -name '*.cpp' -o -name '*.h')
+format-check:
+	@command -v clang-format >/dev/null 2>&1 || { $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq clang-format; }
+	clang-format --dry-run --Werror $(FORMAT_FILES)
