@@ -27,3 +27,30 @@ TEST(Scene, InitialValues)
     EXPECT_EQ(s->Camera.x + s->Camera.y + s->Camera.z, 0);
     EXPECT_EQ(s->ViewAngles.azimuth, 0);
 }
+
+TEST(Scene, TableHolds2048PrismsAndRefusesMore)
+{
+    auto s = std::make_unique<TScene>();
+    InitScene(*s);
+    EXPECT_EQ(LastPrism(*s), nullptr);
+    // The fields laid out right after the table act as a guard against an overrun.
+    s->Camera = {11, 22, 33};
+    s->Focus = {44, 55, 66};
+    const TPrism* first = s->PrismTable.data();
+    for (int k = 1; k <= kPrismSlots; ++k) {
+        TPrism* p = AppendPrism(*s);
+        ASSERT_NE(p, nullptr) << k;
+        EXPECT_EQ(p, first + (k - 1));
+        EXPECT_EQ(s->PrismCount, k);
+        EXPECT_EQ(LastPrism(*s), p);
+        p->colour = TColor(k);
+    }
+    EXPECT_EQ(AppendPrism(*s), nullptr);
+    EXPECT_EQ(s->PrismCount, kPrismSlots);
+    EXPECT_EQ(LastPrism(*s), &s->Prism(kPrismSlots));
+    EXPECT_EQ(s->Prism(kPrismSlots).colour, TColor(kPrismSlots));
+    EXPECT_EQ(s->Camera.x, 11);
+    EXPECT_EQ(s->Camera.z, 33);
+    EXPECT_EQ(s->Focus.z, 66);
+    EXPECT_EQ(s->ViewAngles.azimuth, 0);
+}

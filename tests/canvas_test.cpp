@@ -1,0 +1,264 @@
+#include "render/canvas.h"
+
+#include "pixel_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <random>
+
+namespace {
+
+constexpr TColor kPaper = RGB(10, 20, 30);
+constexpr TColor kPen = RGB(200, 0, 100);
+constexpr TColor kBrush = RGB(0, 150, 0);
+constexpr int kPane = 200;
+
+// Pixels painted by one polyline through the points, on a fresh 40 x 40 pane.
+TPixelSet Polyline(std::initializer_list<TPixel> points)
+{
+    QImage image = FilledImage(40, 40, kPaper);
+    Canvas c(image);
+    c.SetPenColor(kPen);
+    c.MoveTo(points.begin()->first, points.begin()->second);
+    for (auto p = points.begin() + 1; p != points.end(); ++p)
+        c.LineTo(p->first, p->second);
+    return PixelsOf(image, kPen);
+}
+
+// Draws one line on `pane` (cleared first) and the same line shifted by `shift` on `big`, whose
+// window at `shift` is cleared first; true when the window matches the pane pixel for pixel.
+bool ClippedMatchesReference(QImage& pane, QImage& big, int shift, TPixel a, TPixel b, TPixel ra, TPixel rb,
+                             long long& steps)
+{
+    pane.fill(ToQRgb(kPaper));
+    for (int y = 0; y < pane.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(big.scanLine(shift + y)) + shift, pane.width(), ToQRgb(kPaper));
+    Canvas clipped(pane);
+    clipped.SetPenColor(kPen);
+    clipped.MoveTo(a.first, a.second);
+    clipped.LineTo(b.first, b.second);
+    steps = clipped.LastLineSteps();
+    Canvas whole(big);
+    whole.SetPenColor(kPen);
+    whole.MoveTo(ra.first + shift, ra.second + shift);
+    whole.LineTo(rb.first + shift, rb.second + shift);
+    for (int y = 0; y < pane.height(); ++y)
+        if (std::memcmp(pane.constScanLine(y), big.constScanLine(shift + y) + 4 * shift, 4 * pane.width()) != 0)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(Canvas, LineToEightDirectionsKeepsStartDropsEnd)
+{
+    const struct {
+        int dx, dy;
+    } dirs[] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+    for (const auto& d : dirs) {
+        const TPixelSet expected = {{20, 20}, {20 + d.dx, 20 + d.dy}, {20 + 2 * d.dx, 20 + 2 * d.dy}};
+        EXPECT_EQ(Polyline({{20, 20}, {20 + 3 * d.dx, 20 + 3 * d.dy}}), expected) << d.dx << "," << d.dy;
+    }
+}
+
+TEST(Canvas, LineToSlopesAndTies)
+{
+    const struct {
+        TPixel from, to;
+        TPixelSet pixels;
+    } cases[] = {
+        {{0, 0}, {5, 2}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}},
+        {{0, 0}, {2, 5}, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}}},
+        {{10, 10}, {4, 12}, {{10, 10}, {9, 10}, {8, 11}, {7, 11}, {6, 11}, {5, 12}}},
+        {{0, 0}, {7, 1}, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 1}, {5, 1}, {6, 1}}},
+        // Exact halves round towards the end point, so a line and its reverse differ.
+        {{0, 0}, {4, 2}, {{0, 0}, {1, 1}, {2, 1}, {3, 2}}},
+        {{4, 2}, {0, 0}, {{4, 2}, {3, 1}, {2, 1}, {1, 0}}},
+        {{0, 0}, {2, 4}, {{0, 0}, {1, 1}, {1, 2}, {2, 3}}},
+        {{2, 4}, {0, 0}, {{2, 4}, {1, 3}, {1, 2}, {0, 1}}},
+        {{10, 0}, {6, 2}, {{10, 0}, {9, 1}, {8, 1}, {7, 2}}},
+        {{0, 10}, {2, 6}, {{0, 10}, {1, 9}, {1, 8}, {2, 7}}},
+        {{0, 0}, {6, 1}, {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 1}}},
+        {{6, 1}, {0, 0}, {{6, 1}, {5, 1}, {4, 1}, {3, 0}, {2, 0}, {1, 0}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Polyline({c.from, c.to}), c.pixels)
+            << c.from.first << "," << c.from.second << " -> " << c.to.first << "," << c.to.second;
+}
+
+TEST(Canvas, ZeroLengthPaintsNothing)
+{
+    EXPECT_TRUE(Polyline({{5, 5}, {5, 5}}).empty());
+    EXPECT_EQ(Polyline({{5, 5}, {5, 5}, {7, 5}}), (TPixelSet{{5, 5}, {6, 5}}));
+}
+
+TEST(Canvas, ClosedOutlineCoversEveryCorner)
+{
+    // Axis-aligned box 2..8 x 3..6 and a diamond.
+    EXPECT_EQ(Polyline({{2, 3}, {8, 3}, {8, 6}, {2, 6}, {2, 3}}),
+              Segment(2, 3, 8, 3) | Segment(8, 3, 8, 6) | Segment(8, 6, 2, 6) | Segment(2, 6, 2, 3));
+    const TPixelSet diamond = Polyline({{10, 2}, {14, 6}, {10, 10}, {6, 6}, {10, 2}});
+    EXPECT_EQ(diamond.size(), 16u);
+    for (TPixel corner : {TPixel{10, 2}, TPixel{14, 6}, TPixel{10, 10}, TPixel{6, 6}})
+        EXPECT_TRUE(diamond.count(corner)) << corner.first << "," << corner.second;
+}
+
+TEST(Canvas, RectangleFillsWithBrushOutlinesWithPen)
+{
+    QImage image = FilledImage(20, 20, kPaper);
+    Canvas c(image);
+    c.SetPenColor(kPen);
+    c.SetBrushColor(kBrush);
+    c.Rectangle(2, 3, 7, 9);  // covers x 2..6, y 3..8
+    EXPECT_EQ(PixelsOf(image, kPen),
+              Segment(2, 3, 6, 3) | Segment(6, 3, 6, 8) | Segment(6, 8, 2, 8) | Segment(2, 8, 2, 3));
+    TPixelSet inside;
+    for (int y = 4; y < 8; ++y)
+        for (int x = 3; x < 6; ++x)
+            inside.insert({x, y});
+    EXPECT_EQ(PixelsOf(image, kBrush), inside);
+
+    // A box one pixel beyond every edge fills the whole pane and its outline falls outside.
+    c.Rectangle(-1, -1, 21, 21);
+    EXPECT_EQ(PixelsOf(image, kBrush).size(), 400u);
+}
+
+TEST(Canvas, SetPixelIsOnePixelAndClipped)
+{
+    QImage image = FilledImage(10, 8, kPaper);
+    Canvas c(image);
+    const TPixel outside[] = {{-1, 0}, {10, 0}, {0, -1}, {0, 8}, {INT_MIN, INT_MIN}, {INT_MAX, 3}};
+    for (TPixel p : outside)
+        c.SetPixel(p.first, p.second, kPen);
+    EXPECT_TRUE(PixelsOf(image, kPen).empty());
+    c.SetPixel(9, 7, kPen);
+    c.SetPixel(0, 0, kPen);
+    EXPECT_EQ(PixelsOf(image, kPen), (TPixelSet{{0, 0}, {9, 7}}));
+}
+
+TEST(Canvas, EllipseFootprintIsItsBoxLessTheFarEdges)
+{
+    QImage image = FilledImage(30, 30, kPaper);
+    Canvas c(image);
+    c.SetPenColor(kPen);
+    c.SetBrushColor(kBrush);
+    c.Ellipse(10 - 3, 20 - 3, 10 + 3, 20 + 3);
+    EXPECT_EQ(Bounds(PixelsOf(image, kPen) | PixelsOf(image, kBrush)), QRect(7, 17, 6, 6));
+    EXPECT_EQ(image.pixel(10, 20), ToQRgb(kBrush));
+    EXPECT_EQ(image.pixel(7, 20), ToQRgb(kPen));
+    EXPECT_EQ(image.pixel(7, 17), ToQRgb(kPaper));  // the corner of the box stays clear
+
+    // Boxes partly or wholly off the pane, even absurdly far, are clipped without harm.
+    QImage small = FilledImage(30, 30, kPaper);
+    Canvas s(small);
+    s.SetPenColor(kPen);
+    s.Ellipse(-3, -3, 3, 3);
+    s.Ellipse(INT_MIN, INT_MIN, INT_MIN + 6, INT_MIN + 6);
+    s.Ellipse(INT_MAX - 6, 0, INT_MAX, 6);
+    EXPECT_TRUE(QRect(0, 0, 3, 3).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
+}
+
+TEST(Canvas, PanePixelFloorsAndClamps)
+{
+    const struct {
+        double v;
+        int pixel;
+    } cases[] = {
+        {2.999, 2},
+        {-0.5, -1},
+        {-100.0000017, -101},
+        {200.0000008, 200},
+        {0, 0},
+        {1e300, kCoordLimit},
+        {-1e18, -kCoordLimit},
+        {std::numeric_limits<double>::infinity(), kCoordLimit},
+        {-std::numeric_limits<double>::infinity(), -kCoordLimit},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PanePixel(c.v), c.pixel) << c.v;
+    const int nan = PanePixel(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_TRUE(nan == kCoordLimit || nan == -kCoordLimit);
+}
+
+TEST(Canvas, ClippedLinesMatchUnclippedReference)
+{
+    // Random lines around panes of several shapes, drawn clipped and on an image big enough to
+    // hold them whole; the pane must show exactly the window of the whole line.
+    std::mt19937 rng(20240611);
+    const TPixel panes[] = {{kPane, kPane}, {64, 48}, {48, 64}, {1, 1}, {7, 1}};
+    for (TPixel size : panes) {
+        const int span = std::max(size.first, size.second);
+        const int shift = 3 * span;
+        QImage pane = FilledImage(size.first, size.second, kPaper);
+        QImage big = FilledImage(7 * span + 1, 7 * span + 1, kPaper);
+        std::uniform_int_distribution<int> coord(-3 * span, 4 * span);
+        for (int n = 0; n < 400; ++n) {
+            const TPixel a{coord(rng), coord(rng)};
+            const TPixel b{coord(rng), coord(rng)};
+            long long steps = 0;
+            ASSERT_TRUE(ClippedMatchesReference(pane, big, shift, a, b, a, b, steps))
+                << size.first << "x" << size.second << ": " << a.first << "," << a.second << " -> " << b.first << ","
+                << b.second;
+            EXPECT_LE(steps, static_cast<long long>(PixelsOf(pane, kPen).size()));
+        }
+    }
+}
+
+TEST(Canvas, FarLinesPaintTheirVisiblePartOnly)
+{
+    // A line through lattice points every (p, q) paints, inside the pane, what any stretch of it
+    // between two of those points paints; compare a million-pixel line with a short stretch.
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> step(-7, 7);
+    std::uniform_int_distribution<int> inPane(0, kPane - 1);
+    QImage pane = FilledImage(kPane, kPane, kPaper);
+    const int shift = 4 * kPane;
+    QImage big = FilledImage(9 * kPane, 9 * kPane, kPaper);
+    for (int n = 0; n < 300; ++n) {
+        const int p = step(rng);
+        const int q = step(rng);
+        if ((p == 0 && q == 0) || std::gcd(p, q) != 1)
+            continue;
+        const TPixel mid{inPane(rng), inPane(rng)};
+        const int far = 1'000'000 / std::max(std::abs(p), std::abs(q));
+        const int near = 3 * kPane / std::max(std::abs(p), std::abs(q)) + 1;
+        const auto along = [&](int k) { return TPixel{mid.first + k * p, mid.second + k * q}; };
+        long long steps = 0;
+        ASSERT_TRUE(
+            ClippedMatchesReference(pane, big, shift, along(-far), along(far + 3), along(-near), along(near), steps))
+            << "(" << p << "," << q << ") through " << mid.first << "," << mid.second;
+        const long long painted = static_cast<long long>(PixelsOf(pane, kPen).size());
+        EXPECT_GT(painted, 0);
+        EXPECT_LE(steps, painted);
+    }
+}
+
+TEST(Canvas, ExtremeLinesAlongAxesAndDiagonal)
+{
+    const struct {
+        TPixel from, to;
+        TPixelSet pixels;
+    } cases[] = {
+        {{INT_MIN, 7}, {INT_MAX, 7}, Segment(0, 7, kPane, 7)},
+        {{-1'000'000, 7}, {1'000'000, 7}, Segment(0, 7, kPane, 7)},
+        {{3, INT_MAX}, {3, INT_MIN}, Segment(3, kPane - 1, 3, -1)},
+        {{INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, Segment(0, 0, kPane, kPane)},
+        {{1'000'199, -1'000'000}, {-999'801, 1'000'000}, Segment(kPane - 1, 0, -1, kPane)},
+        {{-1'000'000, -5}, {1'000'000, -5}, {}},
+        {{INT_MIN, INT_MAX}, {INT_MIN, INT_MIN}, {}},
+    };
+    for (const auto& c : cases) {
+        QImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image);
+        canvas.SetPenColor(kPen);
+        canvas.MoveTo(c.from.first, c.from.second);
+        canvas.LineTo(c.to.first, c.to.second);
+        EXPECT_EQ(PixelsOf(image, kPen), c.pixels) << c.from.first << "," << c.from.second;
+        EXPECT_LE(canvas.LastLineSteps(), static_cast<long long>(c.pixels.size()));
+    }
+}
