@@ -41,11 +41,13 @@ int PanePixel(double v)
     return static_cast<int>(std::floor(v));
 }
 
-Canvas::Canvas(QImage& image) : image_(image), width_(image.width()), height_(image.height()) {}
-
-std::uint32_t* Canvas::Row(int y)
+Canvas::Canvas(QImage& image)
+    : image_(image),
+      width_(image.width()),
+      height_(image.height()),
+      pixels_(reinterpret_cast<std::uint32_t*>(image.bits())),
+      stride_(image.bytesPerLine() / 4)
 {
-    return reinterpret_cast<std::uint32_t*>(image_.scanLine(y));
 }
 
 void Canvas::MoveTo(int x, int y)
@@ -114,13 +116,11 @@ void Canvas::LineTo(int x, int y)
     long long n = n0 + sn * (num / twoSteps);
     long long m = m0 + sm * lo;
     const std::uint32_t colour = ToArgb(pen_);
-    const qsizetype stride = image_.bytesPerLine() / 4;
-    std::uint32_t* bits = reinterpret_cast<std::uint32_t*>(image_.bits());
     for (long long i = lo; i <= hi; ++i) {
         if (xMajor)
-            bits[n * stride + m] = colour;
+            pixels_[n * stride_ + m] = colour;
         else
-            bits[m * stride + n] = colour;
+            pixels_[m * stride_ + n] = colour;
         m += sm;
         rem += 2 * adn;
         if (rem >= twoSteps) {

@@ -44,11 +44,13 @@ public:
 
 private:
     void FillSpan(int y, int x1, int x2, TColor c);  // x1..x2-1, clipped
-    std::uint32_t* Row(int y);
+    std::uint32_t* Row(int y) { return pixels_ + y * stride_; }
 
     QImage& image_;
     int width_ = 0;
     int height_ = 0;
+    std::uint32_t* pixels_ = nullptr;  // the image's first scan line, fetched once: the image stays unshared
+    long long stride_ = 0;             // pixels from one scan line to the next
     TColor pen_ = kBlack;
     TColor brush_ = kWhite;
     int curX_ = 0;
