@@ -11,15 +11,21 @@ void LineToVertex(Canvas& pane, const TVertex& v) { pane.LineTo(PanePixel(v.sx),
 
 void DrawPrismWire(const TPrism& prism, Canvas& pane)
 {
-    const TVertex* c = prism.c;
+    constexpr int kCorners = 8;
+    int px[kCorners];
+    int py[kCorners];
+    for (int i = 0; i < kCorners; ++i) {
+        px[i] = PanePixel(prism.c[i].sx);
+        py[i] = PanePixel(prism.c[i].sy);
+    }
     pane.SetPenColor(prism.colour);
     // First face, the edge c0-c4, then the second face in one polyline; the other three edges after.
-    MoveToVertex(pane, c[0]);
+    pane.MoveTo(px[0], py[0]);
     for (int i : {1, 2, 3, 0, 4, 5, 6, 7, 4})
-        LineToVertex(pane, c[i]);
+        pane.LineTo(px[i], py[i]);
     for (int i : {1, 2, 3}) {
-        MoveToVertex(pane, c[i]);
-        LineToVertex(pane, c[i + 4]);
+        pane.MoveTo(px[i], py[i]);
+        pane.LineTo(px[i + 4], py[i + 4]);
     }
 }
 
