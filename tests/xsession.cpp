@@ -1,0 +1,263 @@
+#include "xsession.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <sstream>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+inline constexpr int kFirstDisplay = 90;
+inline constexpr int kLastDisplay = 99;
+inline constexpr int kPollMs = 20;
+inline constexpr int kStopGraceMs = 2'000;
+// Six frames of the program's 40 ms timer.
+inline constexpr int kSettleMs = 240;
+inline constexpr int kExecFailed = 127;
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// argv-style pointers into `strings`, ended by a null pointer.
+std::vector<char*> CStrings(const std::vector<std::string>& strings)
+{
+    std::vector<char*> out;
+    for (const std::string& s : strings)
+        out.push_back(const_cast<char*>(s.c_str()));
+    out.push_back(nullptr);
+    return out;
+}
+
+// Starts argv with env, standard output and error going to outFd and errFd. The child is sent
+// SIGTERM when the test process dies, so no X server or program outlives a crashed test.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd, int errFd)
+{
+    std::vector<char*> args = CStrings(argv);
+    std::vector<char*> envp = CStrings(env);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;  // the parent, or -1
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent)
+        _exit(kExecFailed);
+    dup2(outFd, STDOUT_FILENO);
+    dup2(errFd, STDERR_FILENO);
+    execvpe(args[0], args.data(), envp.data());
+    _exit(kExecFailed);
+}
+
+// Waits for pid until deadlineMs, then kills it; true when it exited by itself with status 0.
+bool ReapBy(pid_t pid, long long deadlineMs)
+{
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (NowMs() > deadlineMs) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return false;
+        }
+        SleepMs(1);
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Our environment for a client of display `name`: without QT_QPA_PLATFORM, so Qt picks xcb, and
+// without a session bus, so Qt does not autolaunch one that could outlive the test.
+std::vector<std::string> ClientEnvironment(const std::string& name)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        if (!entry.starts_with("QT_QPA_PLATFORM=") && !entry.starts_with("DISPLAY=") &&
+            !entry.starts_with("DBUS_SESSION_BUS_ADDRESS="))
+            env.push_back(entry);
+    }
+    env.push_back("DISPLAY=" + name);
+    env.push_back("DBUS_SESSION_BUS_ADDRESS=disabled:");
+    return env;
+}
+
+}  // namespace
+
+long long NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                                      int timeoutMs)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return std::nullopt;
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t pid = Spawn(argv, env, fds[1], devNull);
+    close(devNull);
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return std::nullopt;
+    }
+    const long long deadline = NowMs() + timeoutMs;
+    std::string out;
+    char buffer[4096];
+    for (;;) {
+        pollfd ready{fds[0], POLLIN, 0};
+        const long long left = deadline - NowMs();
+        if (left <= 0 || poll(&ready, 1, int(left)) <= 0)
+            break;  // timed out; ReapBy kills it
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;  // end of output
+        out.append(buffer, std::size_t(n));
+    }
+    close(fds[0]);
+    if (!ReapBy(pid, deadline))
+        return std::nullopt;
+    return out;
+}
+
+bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         const std::string& logPath)
+{
+    Stop();
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (log < 0)
+        return false;
+    pid_ = Spawn(argv, env, log, log);
+    close(log);
+    return pid_ > 0;
+}
+
+bool ChildProcess::Running()
+{
+    if (pid_ <= 0)
+        return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == 0)
+        return true;
+    pid_ = -1;
+    return false;
+}
+
+void ChildProcess::Stop()
+{
+    if (!Running())
+        return;
+    kill(pid_, SIGTERM);
+    ReapBy(pid_, NowMs() + kStopGraceMs);
+    pid_ = -1;
+}
+
+bool VirtualDisplay::Start(const std::string& scratchDir)
+{
+    for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
+        const std::string number = std::to_string(n);
+        const std::string name = ":" + number;
+        // Someone else's server holds this number.
+        if (std::filesystem::exists("/tmp/.X" + number + "-lock") ||
+            std::filesystem::exists("/tmp/.X11-unix/X" + number))
+            continue;
+        env_ = ClientEnvironment(name);
+        if (!server_.Start({"Xvfb", name, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"}, env_,
+                           scratchDir + "/xvfb.log"))
+            return false;
+        const long long start = NowMs();
+        // A server that lost the race for this number exits at once; try the next one then.
+        while (server_.Running() && NowMs() - start < kWaitMs) {
+            if (Run({"xdotool", "getdisplaygeometry"}))
+                return true;
+            SleepMs(kPollMs);
+        }
+        server_.Stop();
+    }
+    return false;
+}
+
+bool ProgramWindow::Start(const std::string& binary)
+{
+    if (!scratch_.isValid() ||
+        !program_.Start({binary}, display_.ClientEnv(), scratch_.filePath("program.log").toStdString()))
+        return false;
+    // --onlyvisible: the window is mapped, so its position is final (there is no window manager).
+    const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});
+    if (!ids || ids->empty())
+        return false;
+    const std::string id = ids->substr(0, ids->find('\n'));
+    const auto geometry = display_.Run({"xdotool", "getwindowgeometry", "--shell", id});
+    if (!geometry)
+        return false;
+    std::istringstream lines(*geometry);
+    int x = -1, y = -1, w = 0, h = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        const int value = std::atoi(line.c_str() + eq + 1);
+        if (key == "X")
+            x = value;
+        if (key == "Y")
+            y = value;
+        if (key == "WIDTH")
+            w = value;
+        if (key == "HEIGHT")
+            h = value;
+    }
+    origin_ = QPoint(x, y);
+    size_ = QSize(w, h);
+    return x >= 0 && y >= 0 && w > 0 && h > 0;
+}
+
+void ProgramWindow::Xdotool(std::vector<std::string> args) const
+{
+    args.insert(args.begin(), "xdotool");
+    if (!display_.Run(args))
+        ADD_FAILURE() << "xdotool " << args[1] << " failed";
+}
+
+void ProgramWindow::MoveTo(QPoint client) const
+{
+    const QPoint p = ToScreen(client);
+    Xdotool({"mousemove", std::to_string(p.x()), std::to_string(p.y())});
+}
+
+void ProgramWindow::Press(int button) const { Xdotool({"mousedown", std::to_string(button)}); }
+
+void ProgramWindow::Release(int button) const { Xdotool({"mouseup", std::to_string(button)}); }
+
+void ProgramWindow::Click(QPoint client, int button) const
+{
+    const QPoint p = ToScreen(client);
+    Xdotool({"mousemove", std::to_string(p.x()), std::to_string(p.y()), "click", std::to_string(button)});
+}
+
+QImage ProgramWindow::Shot() const
+{
+    const QString path = scratch_.filePath("shot.png");
+    QFile::remove(path);
+    if (!display_.Run({"import", "-window", "root", path.toStdString()}))
+        return {};
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage ProgramWindow::SettledShot() const
+{
+    SleepMs(kSettleMs);
+    return Shot();
+}
+
+bool ProgramWindow::TimedOut(long long startMs) const { return NowMs() - startMs > kWaitMs; }

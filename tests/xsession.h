@@ -1,0 +1,107 @@
+#pragma once
+
+// Drives the real program in a private X server: Xvfb for the screen, xdotool for the pointer,
+// ImageMagick's import for screenshots.
+
+#include <QImage>
+#include <QPoint>
+#include <QTemporaryDir>
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Upper bound for any single wait on an outside process or on the screen.
+inline constexpr int kWaitMs = 10'000;
+
+// Runs argv to completion with `env`, killing it after timeoutMs; its standard output, or nothing on failure.
+std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                                      int timeoutMs = kWaitMs);
+
+// A background process that is stopped (TERM, then KILL) when this object goes away.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { Stop(); }
+
+    // Starts argv with `env`, its output appended to logPath; false when it cannot be spawned.
+    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& logPath);
+    // True while the process has not exited.
+    bool Running();
+    // Ends the process and reaps it; does nothing when none runs.
+    void Stop();
+
+private:
+    pid_t pid_ = -1;
+};
+
+// A private Xvfb on the first free display of :90..:99, shut down with this object.
+class VirtualDisplay {
+public:
+    // Starts the server and waits until it answers; false when no display could be opened.
+    bool Start(const std::string& scratchDir);
+    // The environment for a client of this server: ours without QT_QPA_PLATFORM, with DISPLAY set.
+    const std::vector<std::string>& ClientEnv() const { return env_; }
+    // Runs an X client tool (xdotool, import, ...) against this server; its output, or nothing on failure.
+    std::optional<std::string> Run(const std::vector<std::string>& argv) const { return RunCommand(argv, env_); }
+
+private:
+    ChildProcess server_;
+    std::vector<std::string> env_;
+};
+
+// The program under test, started in a VirtualDisplay, with its window's client area located on screen.
+class ProgramWindow {
+public:
+    explicit ProgramWindow(const VirtualDisplay& display) : display_(display) {}
+
+    // Starts the binary, finds the window titled "Tirvok 3" and reads its position; false on failure.
+    bool Start(const std::string& binary);
+    // True while the program has not exited (a crash ends it).
+    bool Running() { return program_.Running(); }
+
+    // Screen position of a point given relative to the client area.
+    QPoint ToScreen(QPoint client) const { return client + origin_; }
+
+    // Pointer actions at client-area points; button 1 left, 3 right.
+    void MoveTo(QPoint client) const;
+    void Press(int button) const;
+    void Release(int button) const;
+    void Click(QPoint client, int button = 1) const;
+
+    // A screenshot of the whole screen; a null image when it could not be taken.
+    QImage Shot() const;
+    // Screenshots until `ready` holds for one, at most kWaitMs; that last screenshot.
+    template <class Ready>
+    QImage ShotWhen(Ready ready) const;
+    // Waits long enough for several frames to show, then a screenshot.
+    QImage SettledShot() const;
+    // The client area cut out of a screenshot.
+    QImage WindowPart(const QImage& shot) const { return shot.copy(QRect(origin_, size_)); }
+
+private:
+    void Xdotool(std::vector<std::string> args) const;
+    bool TimedOut(long long startMs) const;
+
+    const VirtualDisplay& display_;
+    QTemporaryDir scratch_;
+    ChildProcess program_;
+    QPoint origin_;
+    QSize size_;
+};
+
+// Milliseconds on a steady clock.
+long long NowMs();
+
+template <class Ready>
+QImage ProgramWindow::ShotWhen(Ready ready) const
+{
+    const long long start = NowMs();
+    QImage shot = Shot();
+    while ((shot.isNull() || !ready(shot)) && !TimedOut(start))
+        shot = Shot();
+    return shot;
+}

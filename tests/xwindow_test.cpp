@@ -1,0 +1,171 @@
+// The real program in a real X server: pointer events from xdotool, pixels from screenshots.
+
+#include "xwindow_fixture.h"
+
+#include <cstdlib>
+
+namespace xwindow {
+namespace {
+
+// Movements in the edge margin while the button is held; each scrolls one pixel.
+constexpr int kScrollMoves = 6;
+
+TEST_F(XWindowTest, StartShowsArrowsGridCameraMarkAndAxes)
+{
+    const QImage& shot = start_;
+    EXPECT_EQ(AtClient(shot, kBareSpot), kSilver);
+    EXPECT_EQ(AtClient(shot, {210, 100}), kSilver) << "between the top panes";
+
+    struct PlanCase {
+        Pane pane;
+        const char* name;
+        std::string horizontal;
+        std::string vertical;
+    };
+    const Grid grid;
+    const QRect circle(97, 97, 6, 6);
+    for (const PlanCase& c : {PlanCase{Pane::XY, "XY", kBlue, kGreen}, PlanCase{Pane::XZ, "XZ", kBlue, kRed},
+                              PlanCase{Pane::YZ, "YZ", kGreen, kRed}}) {
+        SCOPED_TRACE(c.name);
+        // Arrows from the origin (100, 100), the grid dots drawn over them, the camera circle over both.
+        ExpectRun(shot, c.pane, {103, 100}, {199, 100}, c.horizontal, grid);
+        ExpectRun(shot, c.pane, {195, 95}, {199, 99}, c.horizontal);
+        ExpectRun(shot, c.pane, {199, 101}, {196, 104}, c.horizontal);
+        ExpectRun(shot, c.pane, {100, 96}, {100, 1}, c.vertical, grid);
+        ExpectRun(shot, c.pane, {95, 5}, {99, 1}, c.vertical);
+        ExpectRun(shot, c.pane, {101, 1}, {104, 4}, c.vertical);
+        ExpectGrid(shot, c.pane, grid, circle);
+        for (QPoint empty : {QPoint(155, 155), QPoint(45, 45), QPoint(45, 155), QPoint(5, 195)})
+            EXPECT_EQ(At(shot, c.pane, empty), kWhite);
+        ExpectCameraMark(shot, c.pane, {100, 100});
+        EXPECT_EQ(At(shot, c.pane, {100, 100}), kWhite) << "the circle is filled with the background";
+    }
+    // Camera and focus at the origin: Z straight up, Y straight left, X of no length.
+    ExpectPane(shot, Pane::View3B, ExpectedAxes3B(*ProjectedScene({0, 0, 0})));
+    ExpectRun(shot, Pane::View3B, {100, 0}, {100, 99}, kRed);
+}
+
+TEST_F(XWindowTest, CameraClickInTopViewMovesEveryView)
+{
+    ClickTool(kBKamera);
+    // Pane pixel (60, 140) snaps to world (-40, -40).
+    window_->Click(InPane(Pane::XY, {60, 140}));
+    const QImage shot = window_->ShotWhen([&](const QImage& s) { return At(s, Pane::XY, {60, 137}) == kLightBlue; });
+
+    ExpectCameraMark(shot, Pane::XY, {60, 140});
+    ExpectRun(shot, Pane::XY, {60, 140}, {99, 101}, kRed);
+    EXPECT_EQ(At(shot, Pane::XY, {100, 100}), kBlack) << "the line of sight leaves out the focus pixel";
+    for (Pane side : {Pane::XZ, Pane::YZ}) {
+        SCOPED_TRACE(side == Pane::XZ ? "XZ" : "YZ");
+        // Camera x (XZ) or y (YZ) is -40 and z is 0.
+        ExpectCameraMark(shot, side, {60, 100});
+        ExpectRun(shot, side, {60, 100}, {99, 100}, kRed);
+        EXPECT_EQ(At(shot, side, {100, 100}), kBlack);
+        ExpectRun(shot, side, {101, 100}, {199, 100}, side == Pane::XZ ? kBlue : kGreen, Grid{});
+    }
+    EXPECT_FALSE(PaneImage(shot, Pane::View3B) == PaneImage(start_, Pane::View3B));
+    ExpectPane(shot, Pane::View3B, ExpectedAxes3B(*ProjectedScene({-40, -40, 0})));
+}
+
+TEST_F(XWindowTest, PrismDragOutlinesFootprintAndNextDragRestretchesIt)
+{
+    ClickTool(kBKamera);
+    window_->Click(InPane(Pane::XZ, {60, 40}));   // camera x, z = -40, 60
+    window_->Click(InPane(Pane::XY, {60, 140}));  // camera x, y = -40, -40
+    const auto scene = ProjectedScene({-40, -40, 60});
+
+    ClickTool(kBPrizma);
+    // From world (20, -20) to world (60, 10).
+    Drag(Pane::XY, {120, 120}, {160, 90});
+    QImage shot = window_->ShotWhen([&](const QImage& s) {
+        return At(s, Pane::XY, {160, 105}) == kLightBlue && !LooksAsAtStart(s, kBSonPrizma);
+    });
+    ExpectOutline(shot, Pane::XY, QRect(QPoint(120, 90), QPoint(160, 120)), kLightBlue);
+    EXPECT_EQ(At(shot, Pane::XY, {140, 105}), kWhite) << "the footprint is an outline";
+    EXPECT_FALSE(LooksAsAtStart(shot, kBSonPrizma)) << "the release puts BSonPrizma down";
+    EXPECT_TRUE(LooksAsAtStart(shot, kBPrizma)) << "and BPrizma up";
+    EXPECT_TRUE(LooksAsAtStart(shot, kBKamera));
+    ExpectFootprintCorners3B(shot, *scene, {20, -20}, {60, 10});
+
+    // BSonPrizma is down: a drag re-stretches the same prism to world (40, 40).
+    const QImage before = shot;
+    Drag(Pane::XY, {150, 150}, {140, 60});
+    shot = window_->ShotWhen([&](const QImage& s) { return At(s, Pane::XY, {130, 60}) == kLightBlue; });
+    ExpectOutline(shot, Pane::XY, QRect(QPoint(120, 60), QPoint(140, 120)), kLightBlue);
+    EXPECT_EQ(At(shot, Pane::XY, {160, 105}), kWhite) << "the old right edge is gone";
+    EXPECT_EQ(At(shot, Pane::XY, {155, 90}), kWhite) << "the old top edge is gone";
+    EXPECT_FALSE(LooksAsAtStart(shot, kBSonPrizma)) << "BSonPrizma stays down";
+    ExpectFootprintCorners3B(shot, *scene, {20, -20}, {40, 40});
+    EXPECT_FALSE(PaneImage(shot, Pane::View3B) == PaneImage(before, Pane::View3B));
+
+    // The README picture: every view shows something.
+    if (const char* out = std::getenv("TIRVOK_SCREENSHOT")) {
+        EXPECT_TRUE(window_->WindowPart(shot).save(out)) << out;
+    }
+}
+
+TEST_F(XWindowTest, RightClickInTopViewRaisesEveryTool)
+{
+    const std::pair<const char*, QRect> tools[] = {
+        {"BKamera", kBKamera}, {"BOdak", kBOdak}, {"BPrizma", kBPrizma}, {"BSonPrizma", kBSonPrizma}};
+    for (const auto& [name, button] : tools) {
+        SCOPED_TRACE(name);
+        ClickTool(button);
+        const QImage down = window_->ShotWhen([&](const QImage& s) { return !LooksAsAtStart(s, button); });
+        ASSERT_FALSE(LooksAsAtStart(down, button)) << "the click puts the tool down";
+
+        window_->Click(InPane(Pane::XY, {50, 50}), 3);
+        const QImage up = window_->ShotWhen([&](const QImage& s) { return LooksAsAtStart(s, button); });
+        for (QRect any : {kBKamera, kBOdak, kBPrizma, kBSonPrizma})
+            EXPECT_TRUE(LooksAsAtStart(up, any)) << "every tool is up";
+
+        // With no tool down a left drag, even into the edge margin, changes nothing.
+        Drag(Pane::XY, {80, 80}, {10, 10}, 7);
+        EXPECT_TRUE(window_->WindowPart(window_->SettledShot()) == window_->WindowPart(up));
+    }
+}
+
+TEST_F(XWindowTest, HeldDragInSideViewMarginScrollsOnePixelPerMove)
+{
+    ClickTool(kBKamera);
+    window_->MoveTo(InPane(Pane::YZ, {100, 150}));
+    window_->Press(1);  // camera y, z = 0, -50
+    for (int n = 1; n <= kScrollMoves; ++n) {
+        // Alternate between two pixels left of the margin, so every step is a real movement.
+        const int x = n % 2 == 1 ? 10 : 11;
+        window_->MoveTo(InPane(Pane::YZ, {x, 150}));
+        const QImage step = window_->ShotWhen([&](const QImage& s) {
+            return At(s, Pane::YZ, {10 + n, 190}) == kBlack;
+        });
+        ASSERT_EQ(At(step, Pane::YZ, {10 + n, 190}), kBlack)
+            << "after move " << n << " the grid is " << n << " pixels right";
+    }
+    window_->Release(1);
+    const QImage shot = window_->SettledShot();
+
+    const int ox = 100 + kScrollMoves;
+    const Grid moved{ox, 100};
+    // Grid rows clear of the camera circle (y 147..152) and the line of sight (y 100..150).
+    for (int y : {0, 10, 20, 30, 40, 50, 60, 70, 80, 160, 170, 180, 190}) {
+        SCOPED_TRACE(y);
+        for (int x = 0; x < kPaneSize; x += kGridStep) {
+            EXPECT_EQ(At(shot, Pane::YZ, {x + kScrollMoves, y}), kBlack);
+            EXPECT_EQ(At(shot, Pane::YZ, {x, y}), kWhite);
+        }
+    }
+    // The arrows moved with the origin.
+    ExpectRun(shot, Pane::YZ, {ox + 1, 100}, {199, 100}, kGreen, moved);
+    ExpectRun(shot, Pane::YZ, {ox, 99}, {ox, 1}, kRed, moved);
+    // The camera followed the pointer, snapped with the origin as it was before the last nudge.
+    const int lastX = kScrollMoves % 2 == 1 ? 10 : 11;
+    const int cameraY = int(std::floor((lastX - (ox - 1) + 5) / 10.0)) * kGridStep;
+    ExpectCameraMark(shot, Pane::YZ, {ox + cameraY, 150});
+    // The other views stay where they were.
+    for (Pane other : {Pane::XY, Pane::XZ}) {
+        EXPECT_EQ(At(shot, other, {10, 190}), kBlack);
+        EXPECT_EQ(At(shot, other, {10 + kScrollMoves, 190}), kWhite);
+    }
+}
+
+}  // namespace
+}  // namespace xwindow
