@@ -14,8 +14,10 @@
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -188,6 +190,7 @@ public:
         return "";
     }
 
+    // More than one tool button down at once.
     std::string ToolFault() const
     {
         int down = 0;
@@ -232,6 +235,7 @@ private:
         }
     }
 
+    // A point on one of the four tool buttons.
     QPoint ToolPoint()
     {
         // Prizma Ekle three times as often as each other tool, so the storm fills the table.
@@ -240,6 +244,7 @@ private:
         return t->mapTo(&form_, QPoint(Pick(1, t->width() - 2), Pick(1, t->height() - 2)));
     }
 
+    // The plan pane under a window point, or -1.
     int PaneAt(QPoint at) const
     {
         for (int i = 0; i < 3; ++i)
@@ -248,6 +253,7 @@ private:
         return -1;
     }
 
+    // Hands the event to the window as the window system would, tracking held buttons and the grab.
     void Send(const TStormEvent& e)
     {
         switch (e.kind) {
@@ -290,7 +296,9 @@ TEST(Storm, RandomEventsKeepTheSceneSound)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     // Frames come from SaatTimer below, at fixed points of the storm, so a seed replays exactly.
-    form.findChild<QTimer*>("Saat")->stop();
+    auto* saat = form.findChild<QTimer*>("Saat");
+    ASSERT_NE(saat, nullptr);
+    saat->stop();
     TStorm storm(form, seed);
     ASSERT_TRUE(storm.Ready());
     std::cout << "storm: seed " << seed << ", " << events << " events" << std::endl;
