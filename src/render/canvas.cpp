@@ -153,8 +153,12 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2)
         return;
     const int top = std::max(y1, 0);
     const int bottom = std::min(y2, height_);
-    for (int y = top; y < bottom; ++y)
-        FillSpan(y, x1, x2, brush_);
+    // A box over the whole pane (the background) is one image fill, which Qt does with wide stores.
+    if (x1 <= 0 && y1 <= 0 && x2 >= width_ && y2 >= height_)
+        image_.fill(ToArgb(brush_));
+    else
+        for (int y = top; y < bottom; ++y)
+            FillSpan(y, x1, x2, brush_);
     FillSpan(y1, x1, x2, pen_);
     FillSpan(y2 - 1, x1, x2, pen_);
     for (int y = top; y < bottom; ++y) {
