@@ -161,10 +161,11 @@ void Canvas::Rectangle(int x1, int y1, int x2, int y2)
             FillSpan(y, x1, x2, brush_);
     FillSpan(y1, x1, x2, pen_);
     FillSpan(y2 - 1, x1, x2, pen_);
-    for (int y = top; y < bottom; ++y) {
-        FillSpan(y, x1, x1 + 1, pen_);
-        FillSpan(y, x2 - 1, x2, pen_);
-    }
+    // Left and right edges, where their column lies in the pane (the background's never does).
+    for (int x : {x1, x2 - 1})
+        if (x >= 0 && x < width_)
+            for (int y = top; y < bottom; ++y)
+                Row(y)[x] = ToArgb(pen_);
 }
 
 void Canvas::Ellipse(int x1, int y1, int x2, int y2)
