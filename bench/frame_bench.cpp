@@ -1,0 +1,138 @@
+// Speed of one frame and of each of its rooms, on a canonical scene of N prisms.
+#include "render/canvas.h"
+#include "render/frame.h"
+#include "render/plan_views.h"
+#include "render/readout.h"
+#include "render/view3b.h"
+#include "scene/editing.h"
+#include "scene/projection.h"
+
+#include <QImage>
+#include <QLocale>
+#include <QString>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+inline constexpr int kPaneSize = 200;
+inline constexpr int kRowLength = 64;    // prisms per row of the canonical scene
+inline constexpr double kLeft = -320;    // world x of the first prism in a row
+inline constexpr double kBottom = -160;  // world y of the first row
+inline constexpr double kSpacing = 10;
+inline constexpr double kStretchX = 30;
+inline constexpr double kStretchY = 20;
+
+// The scene the benchmarks draw: N prisms pressed in the top view on a 64-wide raster and stretched
+// by (30, 20), through the functions the mouse handlers use; camera up and to the side of the origin.
+std::unique_ptr<TScene> CanonicalScene(int prisms)
+{
+    auto scene = std::make_unique<TScene>();
+    InitScene(*scene);
+    for (int k = 0; k < prisms; ++k) {
+        const TGridPoint at{kSpacing * (k % kRowLength) + kLeft, kSpacing * (k / kRowLength) + kBottom};
+        AddPrismAt(*scene, TPlanView::XY, at);
+        StretchLastPrism(*scene, at.h + kStretchX, at.v + kStretchY);
+    }
+    scene->Camera = {-400, -300, 200};
+    scene->Focus = {0, 0, 0};
+    return scene;
+}
+
+QImage Pane() { return QImage(kPaneSize, kPaneSize, QImage::Format_RGB32); }
+
+int Prisms(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
+
+// The timer's whole frame: four panes drawn and the sixteen readout texts formatted.
+void BM_Frame(benchmark::State& state)
+{
+    auto scene = CanonicalScene(Prisms(state));
+    QImage xy = Pane(), xz = Pane(), yz = Pane(), b3 = Pane();
+    const QLocale locale;
+    for (auto _ : state) {
+        DrawFrame(*scene, {xy, xz, yz, b3});
+        for (double value : ReadoutValues(*scene)) {
+            QString text = ReadoutText(value, locale);
+            benchmark::DoNotOptimize(text);
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_ProjectScene(benchmark::State& state)
+{
+    auto scene = CanonicalScene(Prisms(state));
+    for (auto _ : state) {
+        ProjectScene(*scene, kPaneSize, kPaneSize);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_Draw3B(benchmark::State& state)
+{
+    auto scene = CanonicalScene(Prisms(state));
+    ProjectScene(*scene, kPaneSize, kPaneSize);
+    QImage image = Pane();
+    Canvas pane(image);
+    for (auto _ : state) {
+        Draw3B(*scene, pane);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_DrawPlanXY(benchmark::State& state)
+{
+    auto scene = CanonicalScene(Prisms(state));
+    QImage image = Pane();
+    Canvas pane(image);
+    for (auto _ : state) {
+        DrawPlanXY(*scene, pane);
+        benchmark::ClobberMemory();
+    }
+}
+
+// The projection right after Qt's raster code has drawn a camera marker (as a plan view does when the
+// camera is in view), to catch libm slowing down behind a dirty upper AVX state; compare with ProjectScene.
+void BM_ProjectAfterEllipse(benchmark::State& state)
+{
+    auto scene = CanonicalScene(Prisms(state));
+    QImage image = Pane();
+    Canvas pane(image);
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane.Ellipse(kPaneSize / 2 - 3, kPaneSize / 2 - 3, kPaneSize / 2 + 3, kPaneSize / 2 + 3);
+        state.ResumeTiming();
+        ProjectScene(*scene, kPaneSize, kPaneSize);
+        benchmark::ClobberMemory();
+    }
+}
+
+double Fastest(const std::vector<double>& runs) { return *std::min_element(runs.begin(), runs.end()); }
+double Slowest(const std::vector<double>& runs) { return *std::max_element(runs.begin(), runs.end()); }
+
+// Times in microseconds; with repetitions, min and max are reported next to mean, median and stddev.
+void Timed(benchmark::internal::Benchmark* b)
+{
+    b->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest)->ComputeStatistics("max", Slowest);
+}
+
+// The canonical scene sizes: empty, a quarter of a screenful, the full prism table.
+void Sizes(benchmark::internal::Benchmark* b)
+{
+    Timed(b);
+    b->Arg(0)->Arg(256)->Arg(2048);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Frame)->Apply(Sizes);
+BENCHMARK(BM_ProjectScene)->Apply(Sizes);
+BENCHMARK(BM_Draw3B)->Apply(Sizes);
+BENCHMARK(BM_DrawPlanXY)->Apply(Sizes);
+BENCHMARK(BM_ProjectAfterEllipse)->Apply(Timed)->Arg(2048);
+
+BENCHMARK_MAIN();
