@@ -27,10 +27,13 @@ struct TLabelPlace {
     int top;
 };
 
+// Two columns of eight, as they stand in the window.
+// clang-format off
 constexpr std::array<TLabelPlace, kReadouts> kLabelPlaces{{
     {432, 152}, {432, 176}, {432, 200}, {432, 248}, {432, 272}, {432, 296}, {432, 344}, {432, 368},
     {568, 152}, {568, 184}, {568, 216}, {568, 248}, {568, 280}, {568, 312}, {568, 344}, {568, 376},
 }};
+// clang-format on
 
 // Labels keep their left and top and grow to fit their text, never narrower than laid out.
 void FitWidth(QLabel* label, int laidOutWidth)
@@ -201,10 +204,7 @@ void TForm1::PlanMove(TPlanView view, TImagePane* pane, int x, int y)
     PlanMouseMove(*scene_, view, x, y, pane->width(), pane->height(), CurrentTool());
 }
 
-void TForm1::PlanUp(TPlanView view, TMouseButton button)
-{
-    SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
-}
+void TForm1::PlanUp(TPlanView view, TMouseButton button) { SetTool(PlanMouseUp(*scene_, view, button, CurrentTool())); }
 
 void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
 void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, EkranXY, x, y); }

@@ -34,13 +34,13 @@ constexpr TPlace kButtons[] = {
 };
 
 constexpr TPlace kLabels[] = {
-    {"LEkran3B", 8, 0, 41, 13},  {"LEkranXY", 224, 0, 42, 13},  {"LEkranXZ", 8, 224, 42, 13},
-    {"LEkranYZ", 224, 224, 42, 13}, {"Label1", 432, 152, 32, 13}, {"Label2", 432, 176, 32, 13},
-    {"Label3", 432, 200, 32, 13}, {"Label4", 432, 248, 32, 13}, {"Label5", 432, 272, 32, 13},
-    {"Label6", 432, 296, 32, 13}, {"Label7", 432, 344, 32, 13}, {"Label8", 432, 368, 32, 13},
-    {"Label9", 568, 152, 32, 13}, {"Label10", 568, 184, 32, 13}, {"Label11", 568, 216, 32, 13},
-    {"Label12", 568, 248, 32, 13}, {"Label13", 568, 280, 32, 13}, {"Label14", 568, 312, 32, 13},
-    {"Label15", 568, 344, 32, 13}, {"Label16", 568, 376, 32, 13},
+    {"LEkran3B", 8, 0, 41, 13},     {"LEkranXY", 224, 0, 42, 13},  {"LEkranXZ", 8, 224, 42, 13},
+    {"LEkranYZ", 224, 224, 42, 13}, {"Label1", 432, 152, 32, 13},  {"Label2", 432, 176, 32, 13},
+    {"Label3", 432, 200, 32, 13},   {"Label4", 432, 248, 32, 13},  {"Label5", 432, 272, 32, 13},
+    {"Label6", 432, 296, 32, 13},   {"Label7", 432, 344, 32, 13},  {"Label8", 432, 368, 32, 13},
+    {"Label9", 568, 152, 32, 13},   {"Label10", 568, 184, 32, 13}, {"Label11", 568, 216, 32, 13},
+    {"Label12", 568, 248, 32, 13},  {"Label13", 568, 280, 32, 13}, {"Label14", 568, 312, 32, 13},
+    {"Label15", 568, 344, 32, 13},  {"Label16", 568, 376, 32, 13},
 };
 
 const char* const kToolNames[] = {"BKamera", "BOdak", "BPrizma", "BSonPrizma"};
@@ -244,7 +244,7 @@ TEST(ReadoutText, GeneralFormatInTheLocale)
         {45.5, "45.5", "45,5"},
         {-100.0000017, "-100.0000017", "-100,0000017"},
         {-1.7e-06, "-1.7e-06", "-1,7e-06"},  // exponent marker compared in lower case
-        {12345, "12345", "12345"},            // no digit grouping
+        {12345, "12345", "12345"},           // no digit grouping
         {1234567.25, "1234567.25", "1234567,25"},
     };
     const QLocale english(QLocale::English, QLocale::UnitedStates);

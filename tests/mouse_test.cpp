@@ -44,10 +44,7 @@ void ExpectCorner(const TVertex& c, double x, double y, double z, int i)
 }
 
 // What the pane shows on screen, through its own paint event.
-QRgb Shown(QWidget* pane, QPoint p)
-{
-    return pane->grab().toImage().pixel(p) | 0xFF000000u;
-}
+QRgb Shown(QWidget* pane, QPoint p) { return pane->grab().toImage().pixel(p) | 0xFF000000u; }
 
 }  // namespace
 
@@ -68,7 +65,10 @@ TEST_F(MouseTest, CameraPressSnapsToTheGridInEveryView)
         QPointF world;
     };
     const TSnap cases[] = {
-        {{114, 86}, {10, 10}}, {{115, 85}, {20, 20}}, {{85, 100}, {-10, 0}}, {{84, 100}, {-20, 0}},
+        {{114, 86}, {10, 10}},
+        {{115, 85}, {20, 20}},
+        {{85, 100}, {-10, 0}},
+        {{84, 100}, {-20, 0}},
     };
     QTest::mouseClick(Button("BKamera"), Qt::LeftButton);
     for (const TViewPane& v : kPlanPanes)
@@ -88,9 +88,8 @@ TEST_F(MouseTest, CameraDragScrollsInsideTheEdgeMargins)
         int doy;
     };
     const TEdge cases[] = {
-        {{19, 100}, 1, 0},  {{20, 100}, 0, 0}, {{180, 100}, 0, 0}, {{181, 100}, -1, 0},
-        {{100, 19}, 0, 1},  {{100, 20}, 0, 0}, {{100, 180}, 0, 0}, {{100, 181}, 0, -1},
-        {{19, 181}, 1, -1},
+        {{19, 100}, 1, 0}, {{20, 100}, 0, 0},  {{180, 100}, 0, 0},  {{181, 100}, -1, 0}, {{100, 19}, 0, 1},
+        {{100, 20}, 0, 0}, {{100, 180}, 0, 0}, {{100, 181}, 0, -1}, {{19, 181}, 1, -1},
     };
     Form().SetTool(TTool::Kamera);
     for (const TViewPane& v : kPlanPanes)
@@ -236,12 +235,12 @@ TEST_F(MouseTest, RightClickRaisesTools)
         TTool after;
     };
     const TCase cases[] = {
-        {"EkranXY", TTool::Kamera, TTool::None},  {"EkranXY", TTool::Odak, TTool::None},
-        {"EkranXY", TTool::Prizma, TTool::None},  {"EkranXY", TTool::SonPrizma, TTool::None},
-        {"EkranXZ", TTool::Kamera, TTool::None},  {"EkranXZ", TTool::Odak, TTool::None},
-        {"EkranXZ", TTool::Prizma, TTool::None},  {"EkranXZ", TTool::SonPrizma, TTool::SonPrizma},
-        {"EkranYZ", TTool::Kamera, TTool::None},  {"EkranYZ", TTool::Odak, TTool::None},
-        {"EkranYZ", TTool::Prizma, TTool::None},  {"EkranYZ", TTool::SonPrizma, TTool::SonPrizma},
+        {"EkranXY", TTool::Kamera, TTool::None}, {"EkranXY", TTool::Odak, TTool::None},
+        {"EkranXY", TTool::Prizma, TTool::None}, {"EkranXY", TTool::SonPrizma, TTool::None},
+        {"EkranXZ", TTool::Kamera, TTool::None}, {"EkranXZ", TTool::Odak, TTool::None},
+        {"EkranXZ", TTool::Prizma, TTool::None}, {"EkranXZ", TTool::SonPrizma, TTool::SonPrizma},
+        {"EkranYZ", TTool::Kamera, TTool::None}, {"EkranYZ", TTool::Odak, TTool::None},
+        {"EkranYZ", TTool::Prizma, TTool::None}, {"EkranYZ", TTool::SonPrizma, TTool::SonPrizma},
     };
     for (const TCase& c : cases) {
         Form().SetTool(c.before);

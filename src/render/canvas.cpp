@@ -9,26 +9,14 @@
 
 namespace {
 
-std::uint32_t ToArgb(TColor c)
-{
-    return 0xFF000000u | (RedOf(c) << 16) | (GreenOf(c) << 8) | BlueOf(c);
-}
+std::uint32_t ToArgb(TColor c) { return 0xFF000000u | (RedOf(c) << 16) | (GreenOf(c) << 8) | BlueOf(c); }
 
-QColor ToQColor(TColor c)
-{
-    return QColor(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c)));
-}
+QColor ToQColor(TColor c) { return QColor(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c))); }
 
-int Clamp(int v)
-{
-    return std::clamp(v, -kCoordLimit, kCoordLimit);
-}
+int Clamp(int v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
 
 // ceil(num / den) for num >= 0, den > 0.
-long long CeilDiv(long long num, long long den)
-{
-    return (num + den - 1) / den;
-}
+long long CeilDiv(long long num, long long den) { return (num + den - 1) / den; }
 
 }  // namespace
 
@@ -47,8 +35,7 @@ Canvas::Canvas(QImage& image)
       height_(image.height()),
       pixels_(reinterpret_cast<std::uint32_t*>(image.bits())),
       stride_(image.bytesPerLine() / 4)
-{
-}
+{}
 
 void Canvas::MoveTo(int x, int y)
 {

@@ -25,9 +25,18 @@ constexpr TPlanLook kLookYZ{TPlanView::YZ, kAxisY, kAxisZ};
 void PlanAxes(TPlanView view, double x, double y, double z, double& h, double& v)
 {
     switch (view) {
-    case TPlanView::XY: h = x; v = y; return;
-    case TPlanView::XZ: h = x; v = z; return;
-    case TPlanView::YZ: h = y; v = z; return;
+    case TPlanView::XY:
+        h = x;
+        v = y;
+        return;
+    case TPlanView::XZ:
+        h = x;
+        v = z;
+        return;
+    case TPlanView::YZ:
+        h = y;
+        v = z;
+        return;
     }
 }
 

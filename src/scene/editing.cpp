@@ -8,9 +8,18 @@ namespace {
 void SetPlanCoords(TVec3& p, TPlanView view, TGridPoint at)
 {
     switch (view) {
-    case TPlanView::XY: p.x = at.h; p.y = at.v; break;
-    case TPlanView::XZ: p.x = at.h; p.z = at.v; break;
-    case TPlanView::YZ: p.y = at.h; p.z = at.v; break;
+    case TPlanView::XY:
+        p.x = at.h;
+        p.y = at.v;
+        break;
+    case TPlanView::XZ:
+        p.x = at.h;
+        p.z = at.v;
+        break;
+    case TPlanView::YZ:
+        p.y = at.h;
+        p.z = at.v;
+        break;
     }
 }
 
@@ -23,10 +32,7 @@ void SetPlanCoords(TVertex& c, TPlanView view, TGridPoint at)
     c.z = p.z;
 }
 
-double SnapAxis(double offset)
-{
-    return std::floor((offset + kGrid / 2) / kGrid) * kGrid;
-}
+double SnapAxis(double offset) { return std::floor((offset + kGrid / 2) / kGrid) * kGrid; }
 
 void Nudge(std::int32_t& value, int step)
 {

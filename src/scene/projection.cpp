@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-TVec3 VectorBetween(const TVec3& a, const TVec3& b)
-{
-    return {b.x - a.x, b.y - a.y, b.z - a.z};
-}
+TVec3 VectorBetween(const TVec3& a, const TVec3& b) { return {b.x - a.x, b.y - a.y, b.z - a.z}; }
 
 TAngles DirectionAngles(const TVec3& d)
 {

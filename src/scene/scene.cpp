@@ -21,10 +21,7 @@ TPrism* AppendPrism(TScene& scene)
     return &scene.Prism(scene.PrismCount);
 }
 
-TPrism* LastPrism(TScene& scene)
-{
-    return scene.PrismCount == 0 ? nullptr : &scene.Prism(scene.PrismCount);
-}
+TPrism* LastPrism(TScene& scene) { return scene.PrismCount == 0 ? nullptr : &scene.Prism(scene.PrismCount); }
 
 TViewOrigin& OriginOf(TScene& scene, TPlanView view)
 {
@@ -36,10 +33,7 @@ TViewOrigin& OriginOf(TScene& scene, TPlanView view)
     return scene.ViewOriginYZ;
 }
 
-const TViewOrigin& OriginOf(const TScene& scene, TPlanView view)
-{
-    return OriginOf(const_cast<TScene&>(scene), view);
-}
+const TViewOrigin& OriginOf(const TScene& scene, TPlanView view) { return OriginOf(const_cast<TScene&>(scene), view); }
 
 bool& LeftDragOf(TScene& scene, TPlanView view)
 {

@@ -6,10 +6,7 @@
 using TColor = std::uint32_t;
 
 // Packs one colour from its 0..255 channels.
-constexpr TColor RGB(std::uint32_t r, std::uint32_t g, std::uint32_t b)
-{
-    return r + g * 256u + b * 65536u;
-}
+constexpr TColor RGB(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r + g * 256u + b * 65536u; }
 
 constexpr std::uint32_t RedOf(TColor c) { return c & 0xFFu; }
 constexpr std::uint32_t GreenOf(TColor c) { return (c >> 8) & 0xFFu; }
@@ -17,9 +14,9 @@ constexpr std::uint32_t BlueOf(TColor c) { return (c >> 16) & 0xFFu; }
 
 inline constexpr TColor kBlack = RGB(0, 0, 0);
 inline constexpr TColor kWhite = RGB(255, 255, 255);
-inline constexpr TColor kAxisX = RGB(0, 0, 255);   // blue
-inline constexpr TColor kAxisY = RGB(0, 255, 0);   // green
-inline constexpr TColor kAxisZ = RGB(255, 0, 0);   // red
+inline constexpr TColor kAxisX = RGB(0, 0, 255);          // blue
+inline constexpr TColor kAxisY = RGB(0, 255, 0);          // green
+inline constexpr TColor kAxisZ = RGB(255, 0, 0);          // red
 inline constexpr TColor kLightBlue = RGB(120, 120, 255);  // camera marker, footprints
 
 // A point or vector in world units; z is up in the XZ and YZ views.
