@@ -1,11 +1,11 @@
 #!/bin/sh
 # CPU use of the real program, idle with an empty scene, as a share of one core.
-# Usage: bench/live-cpu.sh [path/to/tirvok3] [seconds]   (defaults: build/src/tirvok3, 20)
+# Usage: bench/live-cpu.sh [path/to/tirvok3] [seconds]   (defaults: the Release build's program, 20)
 # Starts its own Xvfb on a free display, lets the window settle, then reads utime + stime of the
 # program from /proc at the start and end of the window.
 set -eu
 
-BIN=${1:-build/src/tirvok3}
+BIN=${1:-$(dirname "$0")/../build/src/tirvok3}
 SECONDS_MEASURED=${2:-20}
 SETTLE=2
 
@@ -16,8 +16,9 @@ TMP=$(mktemp -d)
 XVFB_PID=""
 APP_PID=""
 cleanup() {
-    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    for pid in $APP_PID $XVFB_PID; do
+        kill "$pid" 2>/dev/null || true
+    done
     wait 2>/dev/null || true
     rm -rf "$TMP"
 }
