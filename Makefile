@@ -21,7 +21,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTIRVOK_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan: deps

@@ -52,14 +52,28 @@ void BM_Frame(benchmark::State& state)
 {
     auto scene = CanonicalScene(Prisms(state));
     QImage xy = Pane(), xz = Pane(), yz = Pane(), b3 = Pane();
-    const QLocale locale;
+    const TReadoutFormat format;
     for (auto _ : state) {
         DrawFrame(*scene, {xy, xz, yz, b3});
         for (double value : ReadoutValues(*scene)) {
-            QString text = ReadoutText(value, locale);
+            QString text = format.Text(value);
             benchmark::DoNotOptimize(text);
         }
         benchmark::ClobberMemory();
+    }
+}
+
+// The sixteen readout texts alone, as the timer formats them each frame.
+void BM_Readouts(benchmark::State& state)
+{
+    auto scene = CanonicalScene(0);
+    ProjectScene(*scene, kPaneSize, kPaneSize);
+    const TReadoutFormat format;
+    for (auto _ : state) {
+        for (double value : ReadoutValues(*scene)) {
+            QString text = format.Text(value);
+            benchmark::DoNotOptimize(text);
+        }
     }
 }
 
@@ -130,6 +144,7 @@ void Sizes(benchmark::internal::Benchmark* b)
 }  // namespace
 
 BENCHMARK(BM_Frame)->Apply(Sizes);
+BENCHMARK(BM_Readouts)->Apply(Timed);
 BENCHMARK(BM_ProjectScene)->Apply(Sizes);
 BENCHMARK(BM_Draw3B)->Apply(Sizes);
 BENCHMARK(BM_DrawPlanXY)->Apply(Sizes);

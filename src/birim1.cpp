@@ -191,7 +191,7 @@ void TForm1::WriteReadouts()
 {
     const auto values = ReadoutValues(*scene_);
     for (std::size_t i = 0; i < values.size(); ++i)
-        SetCaption(labels_[i], ReadoutText(values[i], locale_));
+        SetCaption(labels_[i], readoutFormat_.Text(values[i]));
 }
 
 void TForm1::PlanDown(TPlanView view, TMouseButton button, int x, int y)

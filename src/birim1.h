@@ -1,9 +1,9 @@
 #pragma once
 
+#include "render/readout.h"
 #include "scene/editing.h"
 #include "scene/scene.h"
 
-#include <QLocale>
 #include <QWidget>
 
 #include <array>
@@ -57,7 +57,7 @@ private:
     void WriteReadouts();
 
     std::unique_ptr<TScene> scene_;
-    QLocale locale_;
+    TReadoutFormat readoutFormat_;  // the system locale, read when the window is made
 
     TImagePane* EkranXY = nullptr;
     TImagePane* EkranYZ = nullptr;

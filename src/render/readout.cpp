@@ -1,6 +1,5 @@
 #include "readout.h"
 
-#include <QLocale>
 #include <QString>
 
 inline constexpr int kReadoutDigits = 15;
@@ -17,9 +16,11 @@ std::array<double, kReadouts> ReadoutValues(const TScene& scene)
     // clang-format on
 }
 
-QString ReadoutText(double value, const QLocale& locale)
+TReadoutFormat::TReadoutFormat(const QLocale& locale) : locale_(locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'g', kReadoutDigits);
+    locale_.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
 }
+
+QString TReadoutFormat::Text(double value) const { return locale_.toString(value, 'g', kReadoutDigits); }
+
+QString ReadoutText(double value, const QLocale& locale) { return TReadoutFormat(locale).Text(value); }
