@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QIcon>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
@@ -21,6 +22,15 @@ inline constexpr int kLabelHeight = 13;
 inline constexpr int kFontPixels = 11;
 inline constexpr QColor kSilver{192, 192, 192};
 inline constexpr QColor kFontBlue{0, 0, 255};
+
+// The program's icon in the sizes a window manager, taskbar and switcher ask for, from the resources.
+QIcon WindowIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 128, 256})
+        icon.addFile(QString(":/icons/%1-%2.png").arg(TIRVOK_APP_ID).arg(size), QSize(size, size));
+    return icon;
+}
 
 struct TLabelPlace {
     int left;
@@ -65,6 +75,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
 {
     setObjectName("Form1");
     setWindowTitle("Tirvok 3");
+    setWindowIcon(WindowIcon());
     move(141, 139);
     resize(870, 640);
     setWindowState(Qt::WindowMaximized);
