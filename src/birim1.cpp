@@ -22,6 +22,8 @@ inline constexpr int kLabelHeight = 13;
 inline constexpr int kFontPixels = 11;
 inline constexpr QColor kSilver{192, 192, 192};
 inline constexpr QColor kFontBlue{0, 0, 255};
+inline constexpr QColor kHighlight{0, 0, 128};
+inline constexpr QColor kToolTipFace{255, 255, 225};
 
 // The program's icon in the sizes a window manager, taskbar and switcher ask for, from the resources.
 QIcon WindowIcon()
@@ -30,6 +32,42 @@ QIcon WindowIcon()
     for (int size : {16, 32, 48, 128, 256})
         icon.addFile(QString(":/icons/%1-%2.png").arg(TIRVOK_APP_ID).arg(size), QSize(size, size));
     return icon;
+}
+
+// The window's own light look, complete in every role a style paints buttons with, so a dark system
+// palette or theme never puts the blue captions on a dark face.
+QPalette LightLook()
+{
+    QPalette look(kSilver, kSilver);  // face and window; bevels, base and text derived from them
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        look.setColor(group, QPalette::WindowText, kFontBlue);
+        look.setColor(group, QPalette::ButtonText, kFontBlue);
+        look.setColor(group, QPalette::Text, Qt::black);
+        look.setColor(group, QPalette::Base, Qt::white);
+        look.setColor(group, QPalette::Highlight, kHighlight);
+        look.setColor(group, QPalette::HighlightedText, Qt::white);
+        look.setColor(group, QPalette::ToolTipBase, kToolTipFace);
+        look.setColor(group, QPalette::ToolTipText, Qt::black);
+    }
+    return look;
+}
+
+// What a screen reader says for a pane: which view it is and which axes it shows.
+struct TPaneWords {
+    const char* name;
+    const char* description;
+};
+
+constexpr TPaneWords kWords3B{"3B görünüm",
+                              "Kameranın gördüğü sahne, tel kafes: sağa azimut, yukarı yükseliş, 90 derece"};
+constexpr TPaneWords kWordsXY{"XY görünümü, üstten", "Üstten bakış: sağa X, yukarı Y; kamera, odak ve prizmalar"};
+constexpr TPaneWords kWordsXZ{"XZ görünümü, önden", "Önden bakış: sağa X, yukarı Z; kamera ve odak"};
+constexpr TPaneWords kWordsYZ{"YZ görünümü, yandan", "Yandan bakış: sağa Y, yukarı Z; kamera ve odak"};
+
+void Describe(QWidget* pane, const TPaneWords& words)
+{
+    pane->setAccessibleName(QString::fromUtf8(words.name));
+    pane->setAccessibleDescription(QString::fromUtf8(words.description));
 }
 
 struct TLabelPlace {
@@ -61,11 +99,14 @@ QLabel* MakeLabel(const QString& name, const QString& caption, QRect place, QWid
     return label;
 }
 
+// A readout's visible text is the bare value; a screen reader hears what it measures as its name
+// and the value as its description.
 void SetCaption(QLabel* label, const QString& text)
 {
     if (label->text() == text)
         return;
     label->setText(text);
+    label->setAccessibleDescription(text);
     FitWidth(label, kLabelWidth);
 }
 
@@ -83,17 +124,17 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     QFont font("MS Sans Serif");
     font.setPixelSize(kFontPixels);
     setFont(font);
-    QPalette look = palette();
-    look.setColor(QPalette::Window, kSilver);
-    look.setColor(QPalette::WindowText, kFontBlue);
-    look.setColor(QPalette::ButtonText, kFontBlue);
-    setPalette(look);
+    setPalette(LightLook());
     setAutoFillBackground(true);
 
     EkranXY = new TImagePane("EkranXY", 220, 18, kPaneSize, kPaneSize, this);
     EkranYZ = new TImagePane("EkranYZ", 220, 238, kPaneSize, kPaneSize, this);
     EkranXZ = new TImagePane("EkranXZ", 2, 238, kPaneSize, kPaneSize, this);
     Ekran3B = new TImagePane("Ekran3B", 2, 18, kPaneSize, kPaneSize, this);
+    Describe(Ekran3B, kWords3B);
+    Describe(EkranXY, kWordsXY);
+    Describe(EkranXZ, kWordsXZ);
+    Describe(EkranYZ, kWordsYZ);
     MakeLabel("LEkran3B", "Ekran3B", {8, 0, 41, 13}, this);
     MakeLabel("LEkranXY", "EkranXY", {224, 0, 42, 13}, this);
     MakeLabel("LEkranXZ", "EkranXZ", {8, 224, 42, 13}, this);
@@ -110,7 +151,11 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
         const QString caption = QString("Label%1").arg(i % 8 + 1);
         const QRect place(kLabelPlaces[std::size_t(i)].left, kLabelPlaces[std::size_t(i)].top, kLabelWidth,
                           kLabelHeight);
-        labels_[std::size_t(i)] = MakeLabel(QString("Label%1").arg(i + 1), caption, place, this);
+        QLabel* label = MakeLabel(QString("Label%1").arg(i + 1), caption, place, this);
+        // Values read left to right whatever the layout direction or the separator's script.
+        label->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
+        label->setAccessibleName(QString::fromUtf8(kReadoutNames[std::size_t(i)]));
+        labels_[std::size_t(i)] = label;
     }
     BSonPrizma = MakeToolButton("BSonPrizma", "Son Prizmayı Düzenle", 88, TTool::SonPrizma);
 

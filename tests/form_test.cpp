@@ -231,26 +231,45 @@ TEST_F(FormTest, ReadoutsAfterFirstTick)
     }
 }
 
-TEST(ReadoutText, GeneralFormatInTheLocale)
+// Every value class in every locale: only the decimal separator changes; digits, minus and exponent
+// stay ASCII, with no grouping and no bidi marks.
+TEST(ReadoutText, SameFormInEveryLocaleButTheSeparator)
 {
-    struct TCase {
+    struct TValue {
         double value;
-        const char* english;
-        const char* german;
+        const char* text;  // with '.' standing for the locale's separator
     };
-    const TCase cases[] = {
-        {100, "100", "100"},
-        {-100, "-100", "-100"},
-        {45.5, "45.5", "45,5"},
-        {-100.0000017, "-100.0000017", "-100,0000017"},
-        {-1.7e-06, "-1.7e-06", "-1,7e-06"},  // exponent marker compared in lower case
-        {12345, "12345", "12345"},           // no digit grouping
-        {1234567.25, "1234567.25", "1234567,25"},
+    const TValue values[] = {
+        {0, "0"},
+        {100, "100"},
+        {-100, "-100"},
+        {12345, "12345"},  // no digit grouping
+        {45.5, "45.5"},
+        {1234567.25, "1234567.25"},
+        {-100.0000017, "-100.0000017"},
+        {-1.7e-06, "-1.7e-06"},
+        {1e-05, "1e-05"},
+        {-8.49831650384658e-07, "-8.49831650384658e-07"},
+        {1e16, "1e+16"},
+        {-123456789012345678.0, "-1.23456789012346e+17"},  // 15 significant digits
     };
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QLocale german(QLocale::German);
-    for (const TCase& c : cases) {
-        EXPECT_EQ(ReadoutText(c.value, english).toLower(), c.english) << c.value;
-        EXPECT_EQ(ReadoutText(c.value, german).toLower(), c.german) << c.value;
+    struct TLocaleCase {
+        const char* name;
+        char32_t separator;
+    };
+    const TLocaleCase locales[] = {
+        {"C", U'.'},     {"en_US", U'.'},      {"de_DE", U','},      {"sv_SE", U','},      {"fi_FI", U','},
+        {"nb_NO", U','}, {"ar_EG", U'\u066B'}, {"ar_SA", U'\u066B'}, {"fa_IR", U'\u066B'}, {"he_IL", U'.'},
+        {"hi_IN", U'.'}, {"bn_BD", U'.'},      {"mr_IN", U'.'},      {"my_MM", U'.'},      {"th_TH", U'.'},
+    };
+    for (const TLocaleCase& l : locales) {
+        const TReadoutFormat format{QLocale(QString::fromLatin1(l.name))};
+        for (const TValue& v : values) {
+            std::u32string expected;
+            for (const char* c = v.text; *c != 0; ++c)
+                expected += *c == '.' ? l.separator : char32_t(*c);
+            const QList<uint> got = format.Text(v.value).toUcs4();
+            EXPECT_EQ(std::u32string(got.begin(), got.end()), expected) << l.name << " " << v.text;
+        }
     }
 }

@@ -4,6 +4,14 @@
 
 inline constexpr int kReadoutDigits = 15;
 
+// clang-format off
+const std::array<const char*, kReadouts> kReadoutNames{
+    "Kamera x", "Kamera y", "Kamera z",
+    "Odak x", "Odak y", "Odak z",
+    "Bakış azimutu", "Bakış yükselişi",
+    "Orijin sx", "Orijin sy", "X ucu sx", "X ucu sy", "Y ucu sx", "Y ucu sy", "Z ucu sx", "Z ucu sy"};
+// clang-format on
+
 std::array<double, kReadouts> ReadoutValues(const TScene& scene)
 {
     const auto& m = scene.AxisMarkers;
@@ -16,11 +24,13 @@ std::array<double, kReadouts> ReadoutValues(const TScene& scene)
     // clang-format on
 }
 
-TReadoutFormat::TReadoutFormat(const QLocale& locale) : locale_(locale)
+TReadoutFormat::TReadoutFormat(const QLocale& locale) : decimalPoint_(locale.decimalPoint()) {}
+
+// The C locale gives printf's %.15g; full localisation would also swap digits, minus and exponent.
+QString TReadoutFormat::Text(double value) const
 {
-    locale_.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    QString text = QLocale::c().toString(value, 'g', kReadoutDigits);
+    if (decimalPoint_ != QLatin1String("."))
+        text.replace(QLatin1Char('.'), decimalPoint_);
+    return text;
 }
-
-QString TReadoutFormat::Text(double value) const { return locale_.toString(value, 'g', kReadoutDigits); }
-
-QString ReadoutText(double value, const QLocale& locale) { return TReadoutFormat(locale).Text(value); }
