@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -77,19 +78,24 @@ bool ReapBy(pid_t pid, long long deadlineMs)
 // without a session bus, so Qt does not autolaunch one that could outlive the test.
 std::vector<std::string> ClientEnvironment(const std::string& name)
 {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        if (!entry.starts_with("QT_QPA_PLATFORM=") && !entry.starts_with("DISPLAY=") &&
-            !entry.starts_with("DBUS_SESSION_BUS_ADDRESS="))
-            env.push_back(entry);
-    }
-    env.push_back("DISPLAY=" + name);
-    env.push_back("DBUS_SESSION_BUS_ADDRESS=disabled:");
-    return env;
+    return EnvironmentWith({"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"},
+                           {"DISPLAY=" + name, "DBUS_SESSION_BUS_ADDRESS=disabled:"});
 }
 
 }  // namespace
+
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& drop, const std::vector<std::string>& add)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        if (std::find(drop.begin(), drop.end(), name) == drop.end())
+            env.push_back(entry);
+    }
+    env.insert(env.end(), add.begin(), add.end());
+    return env;
+}
 
 long long NowMs()
 {
@@ -162,7 +168,7 @@ void ChildProcess::Stop()
     pid_ = -1;
 }
 
-bool VirtualDisplay::Start(const std::string& scratchDir)
+bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geometry)
 {
     for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
         const std::string number = std::to_string(n);
@@ -172,7 +178,7 @@ bool VirtualDisplay::Start(const std::string& scratchDir)
             std::filesystem::exists("/tmp/.X11-unix/X" + number))
             continue;
         env_ = ClientEnvironment(name);
-        if (!server_.Start({"Xvfb", name, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"}, env_,
+        if (!server_.Start({"Xvfb", name, "-nolisten", "tcp", "-screen", "0", geometry}, env_,
                            scratchDir + "/xvfb.log"))
             return false;
         const long long start = NowMs();
@@ -187,34 +193,42 @@ bool VirtualDisplay::Start(const std::string& scratchDir)
     return false;
 }
 
-bool ProgramWindow::Start(const std::string& binary)
+bool ProgramWindow::Start(const std::string& binary, const std::vector<std::string>& extraEnv)
 {
-    if (!scratch_.isValid() ||
-        !program_.Start({binary}, display_.ClientEnv(), scratch_.filePath("program.log").toStdString()))
+    std::vector<std::string> env = display_.ClientEnv();
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    if (!scratch_.isValid() || !program_.Start({binary}, env, scratch_.filePath("program.log").toStdString()))
         return false;
     // --onlyvisible: the window is mapped, so its position is final (there is no window manager).
     const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});
     if (!ids || ids->empty())
         return false;
-    const std::string id = ids->substr(0, ids->find('\n'));
-    const auto geometry = display_.Run({"xdotool", "getwindowgeometry", "--shell", id});
-    if (!geometry)
+    id_ = ids->substr(0, ids->find('\n'));
+    return Locate();
+}
+
+// xwininfo gives the client window's own place on the screen, also when a window manager has
+// put it into a decorated frame.
+bool ProgramWindow::Locate()
+{
+    const auto info = display_.Run({"xwininfo", "-id", id_});
+    if (!info)
         return false;
-    std::istringstream lines(*geometry);
+    std::istringstream lines(*info);
     int x = -1, y = -1, w = 0, h = 0;
     for (std::string line; std::getline(lines, line);) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos)
+        const auto colon = line.find(':');
+        if (colon == std::string::npos)
             continue;
-        const std::string key = line.substr(0, eq);
-        const int value = std::atoi(line.c_str() + eq + 1);
-        if (key == "X")
+        const std::string key = line.substr(0, colon);
+        const int value = std::atoi(line.c_str() + colon + 1);
+        if (key.ends_with("Absolute upper-left X"))
             x = value;
-        if (key == "Y")
+        if (key.ends_with("Absolute upper-left Y"))
             y = value;
-        if (key == "WIDTH")
+        if (key.ends_with("Width"))
             w = value;
-        if (key == "HEIGHT")
+        if (key.ends_with("Height"))
             h = value;
     }
     origin_ = QPoint(x, y);

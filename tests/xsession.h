@@ -19,6 +19,9 @@ inline constexpr int kWaitMs = 10'000;
 std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                                       int timeoutMs = kWaitMs);
 
+// This process's environment less the variables named in `drop`, plus the NAME=value entries of `add`.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& drop, const std::vector<std::string>& add);
+
 // A background process that is stopped (TERM, then KILL) when this object goes away.
 class ChildProcess {
 public:
@@ -41,8 +44,9 @@ private:
 // A private Xvfb on the first free display of :90..:99, shut down with this object.
 class VirtualDisplay {
 public:
-    // Starts the server and waits until it answers; false when no display could be opened.
-    bool Start(const std::string& scratchDir);
+    // Starts the server with a screen of `geometry` (WIDTHxHEIGHTxDEPTH) and waits until it answers;
+    // false when no display could be opened.
+    bool Start(const std::string& scratchDir, const std::string& geometry = "1280x1024x24");
     // The environment for a client of this server: ours without QT_QPA_PLATFORM, with DISPLAY set.
     const std::vector<std::string>& ClientEnv() const { return env_; }
     // Runs an X client tool (xdotool, import, ...) against this server; its output, or nothing on failure.
@@ -58,8 +62,15 @@ class ProgramWindow {
 public:
     explicit ProgramWindow(const VirtualDisplay& display) : display_(display) {}
 
-    // Starts the binary, finds the window titled "Tirvok 3" and reads its position; false on failure.
-    bool Start(const std::string& binary);
+    // Starts the binary (with NAME=value entries added to the client environment), finds the window
+    // titled "Tirvok 3" and reads its position; false on failure.
+    bool Start(const std::string& binary, const std::vector<std::string>& extraEnv = {});
+    // Reads the client area's screen position and size again (after a window manager moved it).
+    bool Locate();
+    // The X window id, as xdotool prints it.
+    const std::string& Id() const { return id_; }
+    // The client area's size in screen pixels.
+    QSize Size() const { return size_; }
     // True while the program has not exited (a crash ends it).
     bool Running() { return program_.Running(); }
 
@@ -89,6 +100,7 @@ private:
     const VirtualDisplay& display_;
     QTemporaryDir scratch_;
     ChildProcess program_;
+    std::string id_;
     QPoint origin_;
     QSize size_;
 };
