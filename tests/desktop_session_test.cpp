@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -98,8 +99,9 @@ TEST_F(DesktopSessionTest, OpenboxMaximisesRestoresAndShowsTheIcon)
         EXPECT_TRUE(after[i] == before[i]) << "pane " << i << " moved or changed";
 }
 
-// At QT_SCALE_FACTOR=2 every pane pixel becomes an exact 2 x 2 block of the picture at scale 1.
-TEST_F(DesktopSessionTest, ScaleFactorTwoShowsEveryPanePixelAsATwoByTwoBlock)
+// Scaled up, the panes stay crisp: device pixel (x, y) shows pane pixel (floor(x / s), floor(y / s)),
+// so at QT_SCALE_FACTOR=2 each pane pixel is an exact 2 x 2 block, and at 1.5 no colour is blended.
+TEST_F(DesktopSessionTest, ScaledPanesShowEveryPixelCrisply)
 {
     std::vector<QImage> plain;
     {
@@ -107,17 +109,27 @@ TEST_F(DesktopSessionTest, ScaleFactorTwoShowsEveryPanePixelAsATwoByTwoBlock)
         ASSERT_TRUE(window.Start(TIRVOK3_BINARY));
         plain = Panes(window, window.ShotWhen([&](const QImage& s) { return FrameDrawn(Panes(window, s)); }));
     }
-    ProgramWindow window(display_);
-    ASSERT_TRUE(window.Start(TIRVOK3_BINARY, {"QT_SCALE_FACTOR=2"}));
-    const QImage shot =
-        window.ShotWhen([&](const QImage& s) { return Panes(window, s, 2)[1].pixel(20, 20) == qRgb(0, 0, 0); });
-    const auto scaled = Panes(window, shot, 2);
-    for (std::size_t i = 0; i < scaled.size(); ++i) {
-        int wrong = 0;
-        for (int y = 0; y < 2 * kPaneSize; ++y)
-            for (int x = 0; x < 2 * kPaneSize; ++x)
-                wrong += scaled[i].pixel(x, y) != plain[i].pixel(x / 2, y / 2);
-        EXPECT_EQ(wrong, 0) << "pane " << i << ": device pixels off their 2 x 2 block";
+    for (const char* factor : {"2", "1.5"}) {
+        SCOPED_TRACE(factor);
+        const double scale = std::atof(factor);
+        ProgramWindow window(display_);
+        ASSERT_TRUE(window.Start(TIRVOK3_BINARY, {std::string("QT_SCALE_FACTOR=") + factor}));
+        auto scaled = [&](const QImage& shot) {
+            std::vector<QImage> panes;
+            for (QPoint at : kPaneOrigins)
+                panes.push_back(shot.copy(
+                    QRect(window.ToScreen((QPointF(at) * scale).toPoint()), QSize(kPaneSize, kPaneSize) * scale)));
+            return panes;
+        };
+        const auto panes = scaled(window.ShotWhen(
+            [&](const QImage& s) { return scaled(s)[1].pixel(int(10 * scale), int(10 * scale)) == qRgb(0, 0, 0); }));
+        for (std::size_t i = 0; i < panes.size(); ++i) {
+            int wrong = 0;
+            for (int y = 0; y < panes[i].height(); ++y)
+                for (int x = 0; x < panes[i].width(); ++x)
+                    wrong += panes[i].pixel(x, y) != plain[i].pixel(int(x / scale), int(y / scale));
+            EXPECT_EQ(wrong, 0) << "pane " << i << ": device pixels off their pane pixel";
+        }
     }
 }
 

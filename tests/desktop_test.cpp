@@ -157,7 +157,8 @@ TEST_F(FormTest, CarriesItsOwnIconInEverySize)
     }
 }
 
-// Under a right-to-left layout the readouts still start at their left edge, Arabic separator and all.
+// Under a right-to-left layout nothing is mirrored and the readouts start at their left edge, Arabic
+// separator and all.
 TEST(DesktopLook, ReadoutsStayLeftAlignedRightToLeft)
 {
     QGuiApplication::setLayoutDirection(Qt::RightToLeft);
@@ -180,6 +181,8 @@ TEST(DesktopLook, ReadoutsStayLeftAlignedRightToLeft)
                     leftmost = std::min(leftmost, x);
         EXPECT_LT(leftmost, 4) << "caption drawn from x " << leftmost;
         EXPECT_EQ(label->pos(), QPoint(432, 152));
+        EXPECT_EQ(form.findChild<QWidget*>("EkranXY")->pos(), QPoint(220, 18));
+        EXPECT_EQ(form.findChild<QWidget*>("Ekran3B")->pos(), QPoint(2, 18));
     }
     QLocale::setDefault(before);
     QGuiApplication::setLayoutDirection(Qt::LeftToRight);
