@@ -13,10 +13,6 @@ namespace {
 void MoveToVertex(Canvas& pane, const TVertex& v) { pane.MoveTo(PanePixel(v.sx), PanePixel(v.sy)); }
 void LineToVertex(Canvas& pane, const TVertex& v) { pane.LineTo(PanePixel(v.sx), PanePixel(v.sy)); }
 
-}  // namespace
-
-namespace {
-
 // The twelve edges as drawn: first face, c0-c4, second face, then c1-c5, c2-c6, c3-c7.
 struct TEdge {
     int from;
