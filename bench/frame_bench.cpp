@@ -27,16 +27,18 @@ inline constexpr double kSpacing = 10;
 inline constexpr double kStretchX = 30;
 inline constexpr double kStretchY = 20;
 
-// The scene the benchmarks draw: N prisms pressed in the top view on a 64-wide raster and stretched
-// by (30, 20), through the functions the mouse handlers use; camera up and to the side of the origin.
-std::unique_ptr<TScene> CanonicalScene(int prisms)
+// The scene the benchmarks draw: N prisms pressed in one view on a 64-wide raster, through the
+// functions the mouse handlers use; in the top view each is stretched by (30, 20), in the front and
+// side views it stays a press (all corners at one point). Camera up and to the side of the origin.
+std::unique_ptr<TScene> CanonicalScene(int prisms, TPlanView view = TPlanView::XY)
 {
     auto scene = std::make_unique<TScene>();
     InitScene(*scene);
     for (int k = 0; k < prisms; ++k) {
         const TGridPoint at{kSpacing * (k % kRowLength) + kLeft, kSpacing * (k / kRowLength) + kBottom};
-        AddPrismAt(*scene, TPlanView::XY, at);
-        StretchLastPrism(*scene, at.h + kStretchX, at.v + kStretchY);
+        AddPrismAt(*scene, view, at);
+        if (view == TPlanView::XY)
+            StretchLastPrism(*scene, at.h + kStretchX, at.v + kStretchY);
     }
     scene->Camera = {-400, -300, 200};
     scene->Focus = {0, 0, 0};
@@ -48,9 +50,9 @@ QImage Pane() { return QImage(kPaneSize, kPaneSize, QImage::Format_RGB32); }
 int Prisms(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
 
 // The timer's whole frame: four panes drawn and the sixteen readout texts formatted.
-void BM_Frame(benchmark::State& state)
+void FrameOf(benchmark::State& state, TPlanView view)
 {
-    auto scene = CanonicalScene(Prisms(state));
+    auto scene = CanonicalScene(Prisms(state), view);
     QImage xy = Pane(), xz = Pane(), yz = Pane(), b3 = Pane();
     const TReadoutFormat format;
     for (auto _ : state) {
@@ -62,6 +64,10 @@ void BM_Frame(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
+
+void BM_Frame(benchmark::State& state) { FrameOf(state, TPlanView::XY); }
+void BM_FrameFront(benchmark::State& state) { FrameOf(state, TPlanView::XZ); }
+void BM_FrameSide(benchmark::State& state) { FrameOf(state, TPlanView::YZ); }
 
 // The sixteen readout texts alone, as the timer formats them each frame.
 void BM_Readouts(benchmark::State& state)
@@ -134,16 +140,18 @@ void Timed(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest)->ComputeStatistics("max", Slowest);
 }
 
-// The canonical scene sizes: empty, a quarter of a screenful, the full prism table.
+// The canonical scene sizes: empty, a quarter of a screenful, half and all of the prism table.
 void Sizes(benchmark::internal::Benchmark* b)
 {
     Timed(b);
-    b->Arg(0)->Arg(256)->Arg(2048);
+    b->Arg(0)->Arg(256)->Arg(1024)->Arg(2048);
 }
 
 }  // namespace
 
 BENCHMARK(BM_Frame)->Apply(Sizes);
+BENCHMARK(BM_FrameFront)->Apply(Sizes);
+BENCHMARK(BM_FrameSide)->Apply(Sizes);
 BENCHMARK(BM_Readouts)->Apply(Timed);
 BENCHMARK(BM_ProjectScene)->Apply(Sizes);
 BENCHMARK(BM_Draw3B)->Apply(Sizes);

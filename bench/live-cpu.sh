@@ -1,13 +1,18 @@
 #!/bin/sh
-# CPU use of the real program, idle with an empty scene, as a share of one core.
-# Usage: bench/live-cpu.sh [path/to/tirvok3] [seconds]   (defaults: the Release build's program, 20)
-# Starts its own Xvfb on a free display, lets the window settle, then reads utime + stime of the
+# CPU use of the real program, idle, as a share of one core.
+# Usage: bench/live-cpu.sh [path/to/tirvok3] [seconds] [prisms]
+#   (defaults: the Release build's program, 20, 0 = the empty scene)
+# Starts its own Xvfb on a free display, lets the window settle, builds the scene through real input
+# (xdotool: press "Prizma Ekle", then drag a 30 x 20 box in the top view, once per prism; then the
+# camera is put up and to the side with "Kamera" in the front view), then reads utime + stime of the
 # program from /proc at the start and end of the window.
 set -eu
 
 BIN=${1:-$(dirname "$0")/../build/src/tirvok3}
 SECONDS_MEASURED=${2:-20}
+PRISMS=${3:-0}
 SETTLE=2
+BATCH=32  # prisms per xdotool call
 
 [ -x "$BIN" ] || { echo "no program at $BIN (run 'make build' first)" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
@@ -41,6 +46,40 @@ APP_PID=$!
 sleep "$SETTLE"
 kill -0 "$APP_PID" 2>/dev/null || { echo "the program exited early" >&2; cat "$TMP/app.log" >&2; exit 1; }
 
+if [ "$PRISMS" -gt 0 ]; then
+    command -v xdotool >/dev/null || { echo "xdotool is not installed" >&2; exit 1; }
+    WIN=$(xdotool search --sync --onlyvisible --name '^Tirvok 3$' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$WIN")"
+    # Client-area places: the middle of "Prizma Ekle" (424, 64, 137 x 22) and the top view (220, 18),
+    # whose boxes stay 30 pixels clear of its edges so the drags never scroll it.
+    BUTTON_X=$((X + 424 + 68))
+    BUTTON_Y=$((Y + 64 + 11))
+    PANE_X=$((X + 220 + 30))
+    PANE_Y=$((Y + 18 + 60))
+    k=0
+    while [ $k -lt "$PRISMS" ]; do
+        set --
+        n=0
+        while [ $n -lt $BATCH ] && [ $k -lt "$PRISMS" ]; do
+            px=$((PANE_X + 10 * (k % 11)))
+            py=$((PANE_Y + 10 * ((k / 11) % 11)))
+            # The release after adding switches the tool to "Son Prizmayi Duzenle", so press the button each time.
+            set -- "$@" mousemove $BUTTON_X $BUTTON_Y mousedown 1 mouseup 1 mousemove $px $py mousedown 1 \
+                mousemove $((px + 30)) $((py - 20)) mouseup 1
+            n=$((n + 1))
+            k=$((k + 1))
+        done
+        xdotool "$@"
+    done
+    # "Kamera" (424, 16), then a press in the front view (2, 238): camera at x = -60, z = 60.
+    xdotool mousemove $((BUTTON_X)) $((Y + 16 + 11)) mousedown 1 mouseup 1 \
+        mousemove $((X + 2 + 40)) $((Y + 238 + 40)) mousedown 1 mouseup 1 mousemove $((X + 700)) $((Y + 500))
+    sleep "$SETTLE"
+    kill -0 "$APP_PID" 2>/dev/null || { echo "the program exited while the scene was built" >&2; exit 1; }
+fi
+SCENE="empty scene"
+[ "$PRISMS" -eq 0 ] || SCENE="$PRISMS prisms"
+
 # Fields 14 and 15 of /proc/PID/stat: user and system time in clock ticks. The command name
 # (field 2) has no spaces here, so plain field splitting is safe.
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
@@ -51,8 +90,8 @@ sleep "$SECONDS_MEASURED"
 app1=$(ticks "$APP_PID"); x1=$(ticks "$XVFB_PID"); t1=$(now)
 
 HZ=$(getconf CLK_TCK)
-awk -v a0="$app0" -v a1="$app1" -v x0="$x0" -v x1="$x1" -v t0="$t0" -v t1="$t1" -v hz="$HZ" 'BEGIN {
+awk -v a0="$app0" -v a1="$app1" -v x0="$x0" -v x1="$x1" -v t0="$t0" -v t1="$t1" -v hz="$HZ" -v scene="$SCENE" 'BEGIN {
     wall = t1 - t0
-    printf "tirvok3: %.2f %% of one core over %.1f s (idle, empty scene)\n", 100 * (a1 - a0) / hz / wall, wall
+    printf "tirvok3: %.2f %% of one core over %.1f s (idle, %s)\n", 100 * (a1 - a0) / hz / wall, wall, scene
     printf "Xvfb:    %.2f %% of one core (the X server showing its repaints)\n", 100 * (x1 - x0) / hz / wall
 }'

@@ -1,32 +1,64 @@
 #include "view3b.h"
 
 #include "canvas.h"
+#include "scene/projection.h"
+#include "vector_state.h"
+
+#include <bit>
+#include <cstdint>
+#include <iterator>
 
 namespace {
 
 void MoveToVertex(Canvas& pane, const TVertex& v) { pane.MoveTo(PanePixel(v.sx), PanePixel(v.sy)); }
 void LineToVertex(Canvas& pane, const TVertex& v) { pane.LineTo(PanePixel(v.sx), PanePixel(v.sy)); }
 
+// The twelve edges as drawn: first face, c0-c4, second face, then c1-c5, c2-c6, c3-c7.
+struct TEdge {
+    int from;
+    int to;
+};
+constexpr TEdge kWireEdges[] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {4, 5},
+                                {5, 6}, {6, 7}, {7, 4}, {1, 5}, {2, 6}, {3, 7}};
+constexpr int kSecondFace = 5;  // kWireEdges[kSecondFace + i] is the second face's copy of edge i
+constexpr int kFaceEdges = 4;
+
+bool SameSpot(const TVertex& a, const TVertex& b)
+{
+    return std::bit_cast<std::uint64_t>(a.sx) == std::bit_cast<std::uint64_t>(b.sx) &&
+           std::bit_cast<std::uint64_t>(a.sy) == std::bit_cast<std::uint64_t>(b.sy);
+}
+
 }  // namespace
 
+// An edge that would paint nothing (no length) or exactly what the same prism has just painted
+// (the second face's edge between the same pixels, in the same direction) is left out.
 void DrawPrismWire(const TPrism& prism, Canvas& pane)
 {
-    constexpr int kCorners = 8;
-    int px[kCorners];
-    int py[kCorners];
-    for (int i = 0; i < kCorners; ++i) {
-        px[i] = PanePixel(prism.c[i].sx);
-        py[i] = PanePixel(prism.c[i].sy);
+    int px[kPrismCorners];
+    int py[kPrismCorners];
+    for (int i = 0; i < kPrismCorners; ++i) {
+        if (i >= kFaceCorners && SameSpot(prism.c[i], prism.c[i - kFaceCorners])) {
+            px[i] = px[i - kFaceCorners];
+            py[i] = py[i - kFaceCorners];
+        } else {
+            px[i] = PanePixel(prism.c[i].sx);
+            py[i] = PanePixel(prism.c[i].sy);
+        }
     }
+    const auto samePixel = [&](int a, int b) { return px[a] == px[b] && py[a] == py[b]; };
     pane.SetPenColor(prism.colour);
-    // First face, the edge c0-c4, then the second face in one polyline; the other three edges after.
-    pane.MoveTo(px[0], py[0]);
-    for (int i : {1, 2, 3, 0, 4, 5, 6, 7, 4})
-        pane.LineTo(px[i], py[i]);
-    for (int i : {1, 2, 3}) {
-        pane.MoveTo(px[i], py[i]);
-        pane.LineTo(px[i + 4], py[i + 4]);
+    for (int e = 0; e < int(std::size(kWireEdges)); ++e) {
+        const TEdge edge = kWireEdges[e];
+        if (samePixel(edge.from, edge.to))
+            continue;
+        if (e >= kSecondFace && e < kSecondFace + kFaceEdges && samePixel(edge.from, edge.from - kFaceCorners) &&
+            samePixel(edge.to, edge.to - kFaceCorners))
+            continue;
+        pane.MoveTo(px[edge.from], py[edge.from]);
+        pane.LineTo(px[edge.to], py[edge.to]);
     }
+    pane.MoveTo(px[7], py[7]);  // where the full wireframe leaves the pen
 }
 
 void Draw3B(const TScene& scene, Canvas& pane)
@@ -34,6 +66,7 @@ void Draw3B(const TScene& scene, Canvas& pane)
     const auto& m = scene.AxisMarkers;
     pane.SetBrushColor(scene.BackColor);
     pane.Rectangle(-1, -1, pane.Width() + 1, pane.Height() + 1);
+    ClearUpperVectorState();  // the fill is Qt's raster code
     const struct {
         int end;
         TColor colour;

@@ -1,7 +1,9 @@
 #include "projection.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 TVec3 VectorBetween(const TVec3& a, const TVec3& b) { return {b.x - a.x, b.y - a.y, b.z - a.z}; }
 
@@ -42,11 +44,39 @@ TPanePoint ProjectPoint(const TScene& scene, const TVec3& p, int width, int heig
 
 namespace {
 
+// Bit for bit, so +0 and -0 (which atan2 tells apart) or two NaNs never count as the same point.
+bool SamePlace(const TVertex& a, const TVertex& b)
+{
+    return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
+           std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
+           std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
+}
+
 void ProjectVertex(const TScene& scene, TVertex& v, int width, int height)
 {
     const TPanePoint p = ProjectPoint(scene, TVec3{v.x, v.y, v.z}, width, height);
     v.sx = p.px;
     v.sy = p.py;
+}
+
+// A corner at the same place as its partner on the other face, or as the corner before it, takes
+// that corner's position: the same doubles give the same angles, so only distinct places are projected.
+void ProjectPrism(const TScene& scene, TPrism& prism, int width, int height)
+{
+    TVertex* c = prism.c;
+    for (int i = 0; i < kPrismCorners; ++i) {
+        const TVertex* twin = nullptr;
+        if (i >= kFaceCorners && SamePlace(c[i], c[i - kFaceCorners]))
+            twin = &c[i - kFaceCorners];
+        else if (i > 0 && SamePlace(c[i], c[i - 1]))
+            twin = &c[i - 1];
+        if (twin != nullptr) {
+            c[i].sx = twin->sx;
+            c[i].sy = twin->sy;
+        } else {
+            ProjectVertex(scene, c[i], width, height);
+        }
+    }
 }
 
 }  // namespace
@@ -57,6 +87,5 @@ void ProjectScene(TScene& scene, int width, int height)
     for (TVertex& marker : scene.AxisMarkers)
         ProjectVertex(scene, marker, width, height);
     for (int k = 1; k <= scene.PrismCount; ++k)
-        for (TVertex& corner : scene.Prism(k).c)
-            ProjectVertex(scene, corner, width, height);
+        ProjectPrism(scene, scene.Prism(k), width, height);
 }

@@ -7,6 +7,9 @@ inline constexpr double kDegPerRad = 57.29578;
 inline constexpr double kFullTurn = 360;
 // Degrees of angle that equal one pane size in the 3D view.
 inline constexpr double kViewSpan = 90;
+// Corners of a prism, and of one of its two faces (c[i + 4] lies opposite c[i]).
+inline constexpr int kPrismCorners = 8;
+inline constexpr int kFaceCorners = 4;
 
 // A pane position in the 3D view, in pixels; not clipped.
 struct TPanePoint {
@@ -23,5 +26,6 @@ TAngles DirectionAngles(const TVec3& d);
 // Where the camera sees p in a W x H pane: the angle off the line of sight, 90 degrees per pane size.
 TPanePoint ProjectPoint(const TScene& scene, const TVec3& p, int width, int height);
 
-// Recomputes the line of sight, then sx, sy of the axis markers and of every live prism corner.
+// Recomputes the line of sight, then sx, sy of the axis markers and of every live prism corner;
+// a corner at the very place of another of its prism copies that corner's sx, sy.
 void ProjectScene(TScene& scene, int width, int height);
