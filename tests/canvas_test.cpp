@@ -163,6 +163,48 @@ TEST(Canvas, EllipseFootprintIsItsBoxLessTheFarEdges)
     EXPECT_TRUE(QRect(0, 0, 3, 3).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
 }
 
+// The camera mark, a 6 x 6 ellipse, pixel for pixel as the window has always shown it, whole and
+// cut by every edge: 'o' pen, '#' brush, '.' untouched, rows of the box from its top left.
+TEST(Canvas, CameraMarkPixels)
+{
+    const struct {
+        TPixel centre;
+        const char* rows[6];
+    } cases[] = {
+        {{100, 100}, {".oooo.", "o####o", "o####o", "o####o", "o####o", ".oooo."}},
+        {{0, 0}, {"......", "......", "......", "...##o", "...##o", "...oo."}},
+        {{1, 1}, {"......", "......", "..###o", "..###o", "..###o", "..ooo."}},
+        {{2, 100}, {".oooo.", ".####o", ".####o", ".####o", ".####o", ".oooo."}},
+        {{100, 2}, {"......", "o####o", "o####o", "o####o", "o####o", ".oooo."}},
+        {{-2, -2}, {"......", "......", "......", "......", "......", "......"}},
+        {{199, 199}, {".ooo..", "o###..", "o###..", "o###..", "......", "......"}},
+        {{198, 100}, {".oooo.", "o####.", "o####.", "o####.", "o####.", ".oooo."}},
+        {{201, 100}, {".o....", "o#....", "o#....", "o#....", "o#....", ".o...."}},
+        {{100, 202}, {".oooo.", "......", "......", "......", "......", "......"}},
+    };
+    for (const auto& c : cases) {
+        QImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image);
+        canvas.SetPenColor(RGB(120, 120, 255));
+        canvas.SetBrushColor(kBrush);
+        const auto [cx, cy] = c.centre;
+        canvas.Ellipse(cx - 3, cy - 3, cx + 3, cy + 3);
+        TPixelSet pen, brush;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const TPixel p{cx - 3 + x, cy - 3 + y};
+                if (p.first < 0 || p.second < 0 || p.first >= kPane || p.second >= kPane)
+                    continue;
+                if (c.rows[y][x] == 'o')
+                    pen.insert(p);
+                if (c.rows[y][x] == '#')
+                    brush.insert(p);
+            }
+        EXPECT_EQ(PixelsOf(image, RGB(120, 120, 255)), pen) << cx << "," << cy;
+        EXPECT_EQ(PixelsOf(image, kBrush), brush) << cx << "," << cy;
+    }
+}
+
 TEST(Canvas, PanePixelFloorsAndClamps)
 {
     const struct {
