@@ -205,6 +205,54 @@ TEST(Canvas, CameraMarkPixels)
     }
 }
 
+// Every ellipse paints only inside its box and the pane, and a pane shows exactly its window of
+// the same ellipse drawn whole on a big image, for every small box size and edge-cutting offset.
+TEST(Canvas, EllipseStaysInItsBoxAndClipsExactly)
+{
+    constexpr int kSmall = 30;
+    constexpr int kShift = 40;
+    QImage pane = FilledImage(kSmall, kSmall, kPaper);
+    QImage big = FilledImage(kSmall + 2 * kShift, kSmall + 2 * kShift, kPaper);
+    for (int w = 1; w <= 36; ++w)
+        for (int h = 1; h <= 36; h += 5)
+            for (int at : {-w + 1, -w / 2, 0, 3, kSmall - w / 2, kSmall - 1}) {
+                pane.fill(ToQRgb(kPaper));
+                big.fill(ToQRgb(kPaper));
+                Canvas clipped(pane);
+                clipped.SetPenColor(kPen);
+                clipped.SetBrushColor(kBrush);
+                clipped.Ellipse(at, at / 2, at + w, at / 2 + h);
+                Canvas whole(big);
+                whole.SetPenColor(kPen);
+                whole.SetBrushColor(kBrush);
+                whole.Ellipse(kShift + at, kShift + at / 2, kShift + at + w, kShift + at / 2 + h);
+                const QRect box(kShift + at, kShift + at / 2, w, h);
+                ASSERT_TRUE(box.contains(Bounds(PixelsOf(big, kPen) | PixelsOf(big, kBrush)))) << w << "x" << h;
+                ASSERT_EQ(pane.copy(0, 0, kSmall, kSmall), big.copy(kShift, kShift, kSmall, kSmall))
+                    << w << "x" << h << " at " << at;
+            }
+    // Boxes Qt's own ellipse spilled out of, and one a hundred thousand panes wide.
+    const struct {
+        long long x1, y1, x2, y2;
+        QRect inPane;  // the box's part inside a 200 x 200 pane
+    } far[] = {
+        {-2, -2, 199, 30, QRect(0, 0, 199, 30)},
+        {198, 0, 32767, 198, QRect(198, 0, 2, 198)},
+        {-4194300, 0, 4194300, 200, QRect(0, 0, kPane, kPane)},
+        {-(1LL << 62), -(1LL << 62), 1LL << 62, 1LL << 62, QRect(0, 0, kPane, kPane)},
+    };
+    for (const auto& c : far) {
+        QImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image);
+        canvas.SetPenColor(kPen);
+        canvas.SetBrushColor(kBrush);
+        canvas.Ellipse(c.x1, c.y1, c.x2, c.y2);
+        const TPixelSet painted = PixelsOf(image, kPen) | PixelsOf(image, kBrush);
+        EXPECT_TRUE(c.inPane.contains(Bounds(painted))) << c.x1 << "," << c.y1;
+        EXPECT_FALSE(painted.empty()) << c.x1 << "," << c.y1;
+    }
+}
+
 TEST(Canvas, PanePixelFloorsAndClamps)
 {
     const struct {
