@@ -149,6 +149,7 @@ void Canvas::LineTo(long long x, long long y)
         }
     }
     lastSteps_ = hi - lo + 1;
+    mostSteps_ = std::max(mostSteps_, lastSteps_);
 }
 
 void Canvas::FillSpan(long long y, long long x1, long long x2, TColor c)

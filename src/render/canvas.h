@@ -51,6 +51,8 @@ public:
 
     // Pixels the last LineTo stepped through (its visible part only).
     long long LastLineSteps() const { return lastSteps_; }
+    // The most pixels any one LineTo of this canvas stepped through.
+    long long MostLineSteps() const { return mostSteps_; }
 
 private:
     void FillSpan(long long y, long long x1, long long x2, TColor c);  // x1..x2-1, clipped
@@ -66,4 +68,5 @@ private:
     long long curX_ = 0;
     long long curY_ = 0;
     long long lastSteps_ = 0;
+    long long mostSteps_ = 0;
 };
