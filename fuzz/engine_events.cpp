@@ -29,6 +29,8 @@ inline constexpr int kPane = 200;
 inline constexpr double kFrameBudgetMs = 50;  // thread CPU time; a sanitized frame of 2048 prisms takes far less
 inline constexpr int kHistory = 8;            // events a repeat can replay
 inline constexpr int kFreeSlotsChecked = 4;   // free slots checked after each event; all of them at each frame
+inline constexpr int kMostEvents = 20000;     // per input, repeats included: enough to fill the table
+inline constexpr int kMostFrames = 8;         // per input, besides the last, to keep inputs fast
 
 constexpr TPlanView kViews[3] = {TPlanView::XY, TPlanView::XZ, TPlanView::YZ};
 
@@ -48,6 +50,8 @@ struct TWindow {
     int grab = 0;       // pane that has the pointer while any button is held
     QImage panes[4];
     TReadoutFormat format;
+    int events = 0;
+    int frames = 0;
 
     TWindow()
     {
@@ -154,10 +158,14 @@ void Apply(TWindow& w, const TEvent& e)
         Check(!LeftDragOf(*w.scene, kViews[w.grab]) && !RightDragOf(*w.scene, kViews[w.grab]),
               "a release clears its pane's drag flags");
         break;
-    case TOp::Frame: Frame(w); break;
+    case TOp::Frame:
+        if (++w.frames <= kMostFrames)
+            Frame(w);
+        break;
     case TOp::Repeat: break;
     }
     CheckScene(w, false);
+    ++w.events;
 }
 
 TEvent Decode(TFuzzInput& in)
@@ -193,7 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TFuzzInput in(data, size);
     TWindow w;
     std::vector<TEvent> history;
-    while (in.More()) {
+    while (in.More() && w.events < kMostEvents) {
         const TEvent e = Decode(in);
         if (e.op != TOp::Repeat) {
             Apply(w, e);
@@ -204,7 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::size_t count = std::min<std::size_t>(history.size(), (e.which & 7) + 1);
         const int times = (e.which >> 3) + 1;
-        for (int t = 0; t < times; ++t)
+        for (int t = 0; t < times && w.events < kMostEvents; ++t)
             for (std::size_t i = history.size() - count; i < history.size(); ++i)
                 Apply(w, history[i]);
     }
