@@ -7,7 +7,7 @@
 class QImage;
 
 // Pointer and 3D-view positions are clamped to this range when they become ints: far beyond any
-// screen, and 3D positions of finite points stay within a few pane widths of the pane anyway.
+// screen, and the 3D position of any finite point lies within two pane sizes of the pane's centre.
 inline constexpr int kCoordLimit = 1 << 29;
 
 // Canvas coordinates are exact within this range and clamped beyond it, so any value is safe input.
@@ -43,8 +43,8 @@ public:
     void LineTo(long long x, long long y);
     // Fills x1..x2-1, y1..y2-1 with the brush and outlines that box with the pen.
     void Rectangle(long long x1, long long y1, long long x2, long long y2);
-    // The ellipse through the pixel centres inscribed in the box x1..x2-1, y1..y2-1: inside pixels with
-    // an outside 4-neighbour take the pen, the rest the brush; nothing outside the box, cost per visible row.
+    // The ellipse inscribed in the box x1..x2-1, y1..y2-1: pixels whose centres lie inside it are painted,
+    // those with an outside 4-neighbour in the pen, the rest in the brush; cost per visible row.
     void Ellipse(long long x1, long long y1, long long x2, long long y2);
     // One pixel.
     void SetPixel(int x, int y, TColor c);
