@@ -14,8 +14,38 @@ std::uint32_t ToArgb(TColor c) { return 0xFF000000u | (RedOf(c) << 16) | (GreenO
 
 long long Clamp(long long v) { return std::clamp(v, -kCanvasLimit, kCanvasLimit); }
 
+// Lines with every coordinate within this range clip in 64-bit arithmetic; 128-bit divisions cost more.
+inline constexpr long long kNarrowLine = 1LL << 29;
+
 // ceil(num / den) for num >= 0, den > 0.
-Wide CeilDiv(Wide num, Wide den) { return (num + den - 1) / den; }
+template <typename T>
+T CeilDiv(T num, T den)
+{
+    return (num + den - 1) / den;
+}
+
+// Narrows the steps lo..hi to those whose minor offset floor((2 i adn + steps) / (2 steps)) lies in
+// a..b (0 <= a <= b) and gives that offset and its remainder at lo; T must hold 4 (b + 1) steps.
+template <typename T>
+bool ClipMinor(long long steps, long long adn, long long a, long long b, long long& lo, long long& hi,
+               long long& offset, long long& rem)
+{
+    if (adn == 0) {
+        if (a > 0)
+            return false;
+    } else {
+        if (a > 0)
+            lo = std::max(lo, static_cast<long long>(CeilDiv<T>((2 * T(a) - 1) * steps, 2 * T(adn))));
+        const T last = CeilDiv<T>((2 * T(b) + 1) * steps, 2 * T(adn)) - 1;
+        hi = std::min(hi, static_cast<long long>(std::min(last, T(hi))));
+    }
+    if (lo > hi)
+        return false;
+    const T num = 2 * T(lo) * adn + steps;
+    offset = static_cast<long long>(num / (2 * steps));
+    rem = static_cast<long long>(num % (2 * steps));
+    return true;
+}
 
 // floor(num / 2) and ceil(num / 2) for any sign.
 long long FloorHalf(long long num) { return num >= 0 ? num / 2 : -((1 - num) / 2); }
@@ -111,29 +141,22 @@ void Canvas::LineTo(long long x, long long y)
         lo = std::max(lo, m0 - (spanM - 1));
         hi = std::min(hi, m0);
     }
-    // Minor offset t(i) = floor((2 i adn + steps) / (2 steps)) must lie in a..b; the products need Wide.
+    // Minor offset t(i) must lie in a..b.
     long long a = sn > 0 ? -n0 : n0 - (spanN - 1);
     long long b = sn > 0 ? spanN - 1 - n0 : n0;
     a = std::max(a, 0LL);
     if (b < a)
         return;
-    if (adn == 0) {
-        if (a > 0)
-            return;
-    } else {
-        if (a > 0)
-            lo = std::max(lo, static_cast<long long>(CeilDiv((2 * Wide(a) - 1) * steps, 2 * Wide(adn))));
-        const Wide last = CeilDiv((2 * Wide(b) + 1) * steps, 2 * Wide(adn)) - 1;
-        hi = std::min(hi, static_cast<long long>(std::min(last, Wide(hi))));
-    }
-    if (lo > hi)
+    const bool narrow = std::max({std::abs(x0), std::abs(y0), std::abs(x), std::abs(y)}) <= kNarrowLine;
+    long long offset = 0;
+    long long rem = 0;
+    if (!(narrow ? ClipMinor<long long>(steps, adn, a, b, lo, hi, offset, rem)
+                 : ClipMinor<Wide>(steps, adn, a, b, lo, hi, offset, rem)))
         return;
 
     // steps and adn are below 2^61, so rem + 2 adn stays below 2^63.
     const long long twoSteps = 2 * steps;
-    const Wide num = 2 * Wide(lo) * adn + steps;
-    long long rem = static_cast<long long>(num % twoSteps);
-    long long n = n0 + sn * static_cast<long long>(num / twoSteps);
+    long long n = n0 + sn * offset;
     long long m = m0 + sm * lo;
     const std::uint32_t colour = ToArgb(pen_);
     for (long long i = lo; i <= hi; ++i) {
