@@ -163,6 +163,96 @@ TEST(Canvas, EllipseFootprintIsItsBoxLessTheFarEdges)
     EXPECT_TRUE(QRect(0, 0, 3, 3).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
 }
 
+// The camera mark, a 6 x 6 ellipse, pixel for pixel as the window has always shown it, whole and
+// cut by every edge: 'o' pen, '#' brush, '.' untouched, rows of the box from its top left.
+TEST(Canvas, CameraMarkPixels)
+{
+    const struct {
+        TPixel centre;
+        const char* rows[6];
+    } cases[] = {
+        {{100, 100}, {".oooo.", "o####o", "o####o", "o####o", "o####o", ".oooo."}},
+        {{0, 0}, {"......", "......", "......", "...##o", "...##o", "...oo."}},
+        {{1, 1}, {"......", "......", "..###o", "..###o", "..###o", "..ooo."}},
+        {{2, 100}, {".oooo.", ".####o", ".####o", ".####o", ".####o", ".oooo."}},
+        {{100, 2}, {"......", "o####o", "o####o", "o####o", "o####o", ".oooo."}},
+        {{-2, -2}, {"......", "......", "......", "......", "......", "......"}},
+        {{199, 199}, {".ooo..", "o###..", "o###..", "o###..", "......", "......"}},
+        {{198, 100}, {".oooo.", "o####.", "o####.", "o####.", "o####.", ".oooo."}},
+        {{201, 100}, {".o....", "o#....", "o#....", "o#....", "o#....", ".o...."}},
+        {{100, 202}, {".oooo.", "......", "......", "......", "......", "......"}},
+    };
+    for (const auto& c : cases) {
+        QImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image);
+        canvas.SetPenColor(RGB(120, 120, 255));
+        canvas.SetBrushColor(kBrush);
+        const auto [cx, cy] = c.centre;
+        canvas.Ellipse(cx - 3, cy - 3, cx + 3, cy + 3);
+        TPixelSet pen, brush;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const TPixel p{cx - 3 + x, cy - 3 + y};
+                if (p.first < 0 || p.second < 0 || p.first >= kPane || p.second >= kPane)
+                    continue;
+                if (c.rows[y][x] == 'o')
+                    pen.insert(p);
+                if (c.rows[y][x] == '#')
+                    brush.insert(p);
+            }
+        EXPECT_EQ(PixelsOf(image, RGB(120, 120, 255)), pen) << cx << "," << cy;
+        EXPECT_EQ(PixelsOf(image, kBrush), brush) << cx << "," << cy;
+    }
+}
+
+// Every ellipse paints only inside its box and the pane, and a pane shows exactly its window of
+// the same ellipse drawn whole on a big image, for every small box size and edge-cutting offset.
+TEST(Canvas, EllipseStaysInItsBoxAndClipsExactly)
+{
+    constexpr int kSmall = 30;
+    constexpr int kShift = 40;
+    QImage pane = FilledImage(kSmall, kSmall, kPaper);
+    QImage big = FilledImage(kSmall + 2 * kShift, kSmall + 2 * kShift, kPaper);
+    for (int w = 1; w <= 36; ++w)
+        for (int h = 1; h <= 36; h += 5)
+            for (int at : {-w + 1, -w / 2, 0, 3, kSmall - w / 2, kSmall - 1}) {
+                pane.fill(ToQRgb(kPaper));
+                big.fill(ToQRgb(kPaper));
+                Canvas clipped(pane);
+                clipped.SetPenColor(kPen);
+                clipped.SetBrushColor(kBrush);
+                clipped.Ellipse(at, at / 2, at + w, at / 2 + h);
+                Canvas whole(big);
+                whole.SetPenColor(kPen);
+                whole.SetBrushColor(kBrush);
+                whole.Ellipse(kShift + at, kShift + at / 2, kShift + at + w, kShift + at / 2 + h);
+                const QRect box(kShift + at, kShift + at / 2, w, h);
+                ASSERT_TRUE(box.contains(Bounds(PixelsOf(big, kPen) | PixelsOf(big, kBrush)))) << w << "x" << h;
+                ASSERT_EQ(pane.copy(0, 0, kSmall, kSmall), big.copy(kShift, kShift, kSmall, kSmall))
+                    << w << "x" << h << " at " << at;
+            }
+    // Boxes Qt's own ellipse spilled out of, and one a hundred thousand panes wide.
+    const struct {
+        long long x1, y1, x2, y2;
+        QRect inPane;  // the box's part inside a 200 x 200 pane
+    } far[] = {
+        {-2, -2, 199, 30, QRect(0, 0, 199, 30)},
+        {198, 0, 32767, 198, QRect(198, 0, 2, 198)},
+        {-4194300, 0, 4194300, 200, QRect(0, 0, kPane, kPane)},
+        {-(1LL << 62), -(1LL << 62), 1LL << 62, 1LL << 62, QRect(0, 0, kPane, kPane)},
+    };
+    for (const auto& c : far) {
+        QImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image);
+        canvas.SetPenColor(kPen);
+        canvas.SetBrushColor(kBrush);
+        canvas.Ellipse(c.x1, c.y1, c.x2, c.y2);
+        const TPixelSet painted = PixelsOf(image, kPen) | PixelsOf(image, kBrush);
+        EXPECT_TRUE(c.inPane.contains(Bounds(painted))) << c.x1 << "," << c.y1;
+        EXPECT_FALSE(painted.empty()) << c.x1 << "," << c.y1;
+    }
+}
+
 TEST(Canvas, PanePixelFloorsAndClamps)
 {
     const struct {

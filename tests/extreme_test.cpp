@@ -203,7 +203,8 @@ TEST(Extreme, FrameOfExtremesDrawsSoundly)
         for (const TVertex& c : scene->Prism(k).c)
             ASSERT_TRUE(std::isfinite(c.sx) && std::isfinite(c.sy)) << k;
     // Every origin is a multiple of 10, so the dots sit on the multiples of 10 of each pane. The
-    // sight line runs along a diagonal of the XY and YZ panes, through the corner of the XZ pane.
+    // sight line runs along a diagonal of the YZ pane and through the corner of the XZ pane; in the
+    // XY pane it runs parallel to the diagonal but 2e9 pixels below it, so it misses that pane.
     const QRgb dot = 0xFF000000u;
     const QRgb sight = 0xFFFF0000u;
     for (const QImage* plan : {&xy, &xz, &yz}) {
@@ -211,11 +212,33 @@ TEST(Extreme, FrameOfExtremesDrawsSoundly)
         EXPECT_EQ(plan->pixel(190, 10), dot);
         EXPECT_EQ(plan->pixel(15, 25), kWhitePixel);
     }
-    EXPECT_EQ(xy.pixel(100, 100), sight);
+    EXPECT_EQ(PaintedPixels(xy), 20 * 20);
     EXPECT_EQ(yz.pixel(100, 100), sight);
     EXPECT_EQ(xz.pixel(0, 0), sight);
     // Nothing else reaches the XZ pane: 20 x 20 dots at 0, 10, ..., 190, one of them now red.
     EXPECT_EQ(PaintedPixels(xz), 20 * 20);
+}
+
+// A camera dragged 2^31 pixels out keeps its true sight line: the line from camera pixel
+// (671127039, -2147483649) to the focus at (99, 101) enters the pane at (131, 0), one pixel a row.
+TEST(Extreme, FarCameraKeepsItsTrueSightLine)
+{
+    auto scene = FreshScene();
+    PlanMouseDown(*scene, TPlanView::XY, TMouseButton::Left, 114, 86, TTool::Kamera);
+    PlanMouseMove(*scene, TPlanView::XY, 671127040, -2147483647, kSide, kSide, TTool::Kamera);
+    PlanMouseUp(*scene, TPlanView::XY, TMouseButton::Left, TTool::Kamera);
+    QImage xy = BlankPane(), xz = BlankPane(), yz = BlankPane(), b3 = BlankPane();
+    DrawFrame(*scene, {xy, xz, yz, b3});
+    const QRgb sight = 0xFFFF0000u;
+    int rowZero = -1, painted = 0;
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            if (xy.pixel(x, y) == sight) {
+                ++painted;
+                rowZero = y == 0 ? x : rowZero;
+            }
+    EXPECT_EQ(rowZero, 131);
+    EXPECT_EQ(painted, 101);  // rows 0..100, the focus pixel left out
 }
 
 }  // namespace

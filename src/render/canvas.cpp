@@ -1,22 +1,74 @@
 #include "canvas.h"
 
-#include <QColor>
 #include <QImage>
-#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
+// Wide enough for products of two coordinate differences within kCanvasLimit.
+__extension__ typedef __int128 Wide;
+
 std::uint32_t ToArgb(TColor c) { return 0xFF000000u | (RedOf(c) << 16) | (GreenOf(c) << 8) | BlueOf(c); }
 
-QColor ToQColor(TColor c) { return QColor(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c))); }
+long long Clamp(long long v) { return std::clamp(v, -kCanvasLimit, kCanvasLimit); }
 
-int Clamp(int v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
+// Lines with every coordinate within this range clip in 64-bit arithmetic; 128-bit divisions cost more.
+inline constexpr long long kNarrowLine = 1LL << 29;
 
 // ceil(num / den) for num >= 0, den > 0.
-long long CeilDiv(long long num, long long den) { return (num + den - 1) / den; }
+template <typename T>
+T CeilDiv(T num, T den)
+{
+    return (num + den - 1) / den;
+}
+
+// Narrows the steps lo..hi to those whose minor offset floor((2 i adn + steps) / (2 steps)) lies in
+// a..b (0 <= a <= b) and gives that offset and its remainder at lo; T must hold 4 (b + 1) steps.
+template <typename T>
+bool ClipMinor(long long steps, long long adn, long long a, long long b, long long& lo, long long& hi,
+               long long& offset, long long& rem)
+{
+    if (adn == 0) {
+        if (a > 0)
+            return false;
+    } else {
+        if (a > 0)
+            lo = std::max(lo, static_cast<long long>(CeilDiv<T>((2 * T(a) - 1) * steps, 2 * T(adn))));
+        const T last = CeilDiv<T>((2 * T(b) + 1) * steps, 2 * T(adn)) - 1;
+        hi = std::min(hi, static_cast<long long>(std::min(last, T(hi))));
+    }
+    if (lo > hi)
+        return false;
+    const T num = 2 * T(lo) * adn + steps;
+    offset = static_cast<long long>(num / (2 * steps));
+    rem = static_cast<long long>(num % (2 * steps));
+    return true;
+}
+
+// floor(num / 2) and ceil(num / 2) for any sign.
+long long FloorHalf(long long num) { return num >= 0 ? num / 2 : -((1 - num) / 2); }
+long long CeilHalf(long long num) { return -FloorHalf(-num); }
+
+// Boxes up to this size get their ellipse rows in exact integers; larger ones in long double.
+inline constexpr long long kExactEllipse = 1LL << 30;
+
+// Largest e >= 0 with (e / w)^2 + (d / h)^2 <= 1, for |d| < h: half an ellipse row in half-pixels.
+long long HalfRow(long long w, long long h, long long d)
+{
+    const Wide inner = Wide(h - d) * (h + d);
+    long long e = static_cast<long long>(w * std::sqrt(static_cast<long double>(inner)) / h);
+    if (w > kExactEllipse || h > kExactEllipse)
+        return std::clamp(e, 0LL, w);
+    const Wide limit = Wide(w) * w * inner;
+    const auto fits = [&](long long k) { return Wide(k) * k * h * h <= limit; };
+    while (fits(e + 1))
+        ++e;
+    while (e > 0 && !fits(e))
+        --e;
+    return e;
+}
 
 }  // namespace
 
@@ -29,6 +81,15 @@ int PanePixel(double v)
     return static_cast<int>(std::floor(v));
 }
 
+long long PlanPanePixel(double v)
+{
+    if (!(v > -double(kCanvasLimit)))
+        return -kCanvasLimit;
+    if (v > double(kCanvasLimit))
+        return kCanvasLimit;
+    return static_cast<long long>(std::floor(v));
+}
+
 Canvas::Canvas(QImage& image)
     : image_(image),
       width_(image.width()),
@@ -37,7 +98,7 @@ Canvas::Canvas(QImage& image)
       stride_(image.bytesPerLine() / 4)
 {}
 
-void Canvas::MoveTo(int x, int y)
+void Canvas::MoveTo(long long x, long long y)
 {
     curX_ = Clamp(x);
     curY_ = Clamp(y);
@@ -46,12 +107,12 @@ void Canvas::MoveTo(int x, int y)
 // Steps along the major axis, one pixel per step; the minor axis rounds to nearest with halves
 // going towards the end point. Only the steps whose pixel lies inside the pane are walked, and
 // the error term is started exactly at the first of them, so clipping never moves a pixel.
-void Canvas::LineTo(int x, int y)
+void Canvas::LineTo(long long x, long long y)
 {
     x = Clamp(x);
     y = Clamp(y);
-    const int x0 = curX_;
-    const int y0 = curY_;
+    const long long x0 = curX_;
+    const long long y0 = curY_;
     curX_ = x;
     curY_ = y;
     lastSteps_ = 0;
@@ -80,27 +141,22 @@ void Canvas::LineTo(int x, int y)
         lo = std::max(lo, m0 - (spanM - 1));
         hi = std::min(hi, m0);
     }
-    // Minor offset t(i) = floor((2 i adn + steps) / (2 steps)) must lie in a..b.
+    // Minor offset t(i) must lie in a..b.
     long long a = sn > 0 ? -n0 : n0 - (spanN - 1);
     long long b = sn > 0 ? spanN - 1 - n0 : n0;
     a = std::max(a, 0LL);
     if (b < a)
         return;
-    if (adn == 0) {
-        if (a > 0)
-            return;
-    } else {
-        if (a > 0)
-            lo = std::max(lo, CeilDiv((2 * a - 1) * steps, 2 * adn));
-        hi = std::min(hi, CeilDiv((2 * b + 1) * steps, 2 * adn) - 1);
-    }
-    if (lo > hi)
+    const bool narrow = std::max({std::abs(x0), std::abs(y0), std::abs(x), std::abs(y)}) <= kNarrowLine;
+    long long offset = 0;
+    long long rem = 0;
+    if (!(narrow ? ClipMinor<long long>(steps, adn, a, b, lo, hi, offset, rem)
+                 : ClipMinor<Wide>(steps, adn, a, b, lo, hi, offset, rem)))
         return;
 
+    // steps and adn are below 2^61, so rem + 2 adn stays below 2^63.
     const long long twoSteps = 2 * steps;
-    const long long num = 2 * lo * adn + steps;
-    long long rem = num % twoSteps;
-    long long n = n0 + sn * (num / twoSteps);
+    long long n = n0 + sn * offset;
     long long m = m0 + sm * lo;
     const std::uint32_t colour = ToArgb(pen_);
     for (long long i = lo; i <= hi; ++i) {
@@ -116,59 +172,89 @@ void Canvas::LineTo(int x, int y)
         }
     }
     lastSteps_ = hi - lo + 1;
+    mostSteps_ = std::max(mostSteps_, lastSteps_);
 }
 
-void Canvas::FillSpan(int y, int x1, int x2, TColor c)
+void Canvas::FillSpan(long long y, long long x1, long long x2, TColor c)
 {
     if (y < 0 || y >= height_)
         return;
-    x1 = std::max(x1, 0);
-    x2 = std::min(x2, width_);
+    x1 = std::max(x1, 0LL);
+    x2 = std::min(x2, static_cast<long long>(width_));
     if (x1 >= x2)
         return;
-    std::uint32_t* row = Row(y);
+    std::uint32_t* row = Row(int(y));
     std::fill(row + x1, row + x2, ToArgb(c));
 }
 
-void Canvas::Rectangle(int x1, int y1, int x2, int y2)
+void Canvas::Rectangle(long long x1, long long y1, long long x2, long long y2)
 {
-    x1 = Clamp(x1);
-    y1 = Clamp(y1);
-    x2 = Clamp(x2);
-    y2 = Clamp(y2);
+    // One pixel beyond the pane on each side is as good as any farther edge.
+    x1 = std::clamp(x1, -1LL, width_ + 1LL);
+    y1 = std::clamp(y1, -1LL, height_ + 1LL);
+    x2 = std::clamp(x2, -1LL, width_ + 1LL);
+    y2 = std::clamp(y2, -1LL, height_ + 1LL);
     if (x2 <= x1 || y2 <= y1)
         return;
-    const int top = std::max(y1, 0);
-    const int bottom = std::min(y2, height_);
+    const long long top = std::max(y1, 0LL);
+    const long long bottom = std::min(y2, static_cast<long long>(height_));
     // A box over the whole pane (the background) is one image fill, which Qt does with wide stores.
     if (x1 <= 0 && y1 <= 0 && x2 >= width_ && y2 >= height_)
         image_.fill(ToArgb(brush_));
     else
-        for (int y = top; y < bottom; ++y)
+        for (long long y = top; y < bottom; ++y)
             FillSpan(y, x1, x2, brush_);
     FillSpan(y1, x1, x2, pen_);
     FillSpan(y2 - 1, x1, x2, pen_);
     // Left and right edges, where their column lies in the pane (the background's never does).
-    for (int x : {x1, x2 - 1})
+    for (long long x : {x1, x2 - 1})
         if (x >= 0 && x < width_)
-            for (int y = top; y < bottom; ++y)
-                Row(y)[x] = ToArgb(pen_);
+            for (long long y = top; y < bottom; ++y)
+                Row(int(y))[x] = ToArgb(pen_);
 }
 
-void Canvas::Ellipse(int x1, int y1, int x2, int y2)
+void Canvas::Ellipse(long long x1, long long y1, long long x2, long long y2)
 {
     x1 = Clamp(x1);
     y1 = Clamp(y1);
     x2 = Clamp(x2);
     y2 = Clamp(y2);
-    // A box wholly outside the pane draws nothing; this also keeps QPainter off huge boxes.
     if (x2 <= 0 || y2 <= 0 || x1 >= width_ || y1 >= height_ || x2 <= x1 || y2 <= y1)
         return;
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(ToQColor(pen_));
-    painter.setBrush(ToQColor(brush_));
-    painter.drawEllipse(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+    const long long w = x2 - x1;
+    const long long h = y2 - y1;
+    const long long centre = x1 + x2 - 1;  // twice the centre column
+    struct TSpan {
+        long long l, r;  // inside pixels l..r of a row; empty when l > r
+    };
+    // Pixel x of row y lies inside when (2x + 1 - x1 - x2, 2y + 1 - y1 - y2) fits the half-size box (w, h).
+    const auto span = [&](long long y) -> TSpan {
+        if (y < y1 || y >= y2)
+            return {1, 0};
+        const long long e = HalfRow(w, h, 2 * y + 1 - y1 - y2);
+        return {std::max(x1, CeilHalf(centre - e)), std::min(x2 - 1, FloorHalf(centre + e))};
+    };
+    const long long top = std::max(y1, 0LL);
+    const long long bottom = std::min(y2, static_cast<long long>(height_));
+    TSpan above = span(top - 1);
+    TSpan row = span(top);
+    for (long long y = top; y < bottom; ++y) {
+        const TSpan below = span(y + 1);
+        if (row.l <= row.r) {
+            // Pixels whose row neighbours are both inside, less the row's two ends, take the brush.
+            const long long l = std::max({row.l + 1, above.l, below.l});
+            const long long r = std::min({row.r - 1, above.r, below.r});
+            if (l <= r) {
+                FillSpan(y, row.l, l, pen_);
+                FillSpan(y, l, r + 1, brush_);
+                FillSpan(y, r + 1, row.r + 1, pen_);
+            } else {
+                FillSpan(y, row.l, row.r + 1, pen_);
+            }
+        }
+        above = row;
+        row = below;
+    }
 }
 
 void Canvas::SetPixel(int x, int y, TColor c)

@@ -6,11 +6,19 @@
 
 class QImage;
 
-// Pane coordinates are clamped to this range before any arithmetic, so any int is safe input.
+// Pointer and 3D-view positions are clamped to this range when they become ints: far beyond any
+// screen, and the 3D position of any finite point lies within two pane sizes of the pane's centre.
 inline constexpr int kCoordLimit = 1 << 29;
 
-// The pane pixel for a pane position: floor, clamped into the safe range (NaN goes to the low end).
+// Canvas coordinates are exact within this range and clamped beyond it, so any value is safe input.
+// Plan-view pixels (origin within 1e9 plus world coordinates snapped from int pointers) stay below 2^33.
+inline constexpr long long kCanvasLimit = 1LL << 60;
+
+// The pane pixel for a pointer or 3D-view position: floor, clamped to kCoordLimit (NaN goes to the low end).
 int PanePixel(double v);
+
+// The pane pixel for a plan-view position: floor, clamped to kCanvasLimit (NaN goes to the low end).
+long long PlanPanePixel(double v);
 
 // Drawing operations on a pane's image, in integer pixels with y down; everything outside is cut off.
 // The image must be Format_RGB32 and stay unshared while the canvas draws on it.
@@ -29,21 +37,25 @@ public:
     TColor BrushColor() const { return brush_; }
 
     // Sets the current position; draws nothing.
-    void MoveTo(int x, int y);
+    void MoveTo(long long x, long long y);
     // One-pixel line from the current position to (x, y), start kept, end pixel left out; (x, y) becomes current.
-    void LineTo(int x, int y);
+    // Only the steps inside the pane are walked, and each paints the pixel the whole line paints there.
+    void LineTo(long long x, long long y);
     // Fills x1..x2-1, y1..y2-1 with the brush and outlines that box with the pen.
-    void Rectangle(int x1, int y1, int x2, int y2);
-    // The ellipse inscribed in the box x1..x2-1, y1..y2-1, filled with the brush, outlined with the pen.
-    void Ellipse(int x1, int y1, int x2, int y2);
+    void Rectangle(long long x1, long long y1, long long x2, long long y2);
+    // The ellipse inscribed in the box x1..x2-1, y1..y2-1: pixels whose centres lie inside it are painted,
+    // those with an outside 4-neighbour in the pen, the rest in the brush; cost per visible row.
+    void Ellipse(long long x1, long long y1, long long x2, long long y2);
     // One pixel.
     void SetPixel(int x, int y, TColor c);
 
     // Pixels the last LineTo stepped through (its visible part only).
     long long LastLineSteps() const { return lastSteps_; }
+    // The most pixels any one LineTo of this canvas stepped through.
+    long long MostLineSteps() const { return mostSteps_; }
 
 private:
-    void FillSpan(int y, int x1, int x2, TColor c);  // x1..x2-1, clipped
+    void FillSpan(long long y, long long x1, long long x2, TColor c);  // x1..x2-1, clipped
     std::uint32_t* Row(int y) { return pixels_ + y * stride_; }
 
     QImage& image_;
@@ -53,7 +65,8 @@ private:
     long long stride_ = 0;             // pixels from one scan line to the next
     TColor pen_ = kBlack;
     TColor brush_ = kWhite;
-    int curX_ = 0;
-    int curY_ = 0;
+    long long curX_ = 0;
+    long long curY_ = 0;
     long long lastSteps_ = 0;
+    long long mostSteps_ = 0;
 };

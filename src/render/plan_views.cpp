@@ -42,13 +42,13 @@ void PlanAxes(TPlanView view, double x, double y, double z, double& h, double& v
 }
 
 // Pane pixel of world point (x, y, z) in a plan view; origin goes to double first, then floor.
-void PlanPixel(const TViewOrigin& o, TPlanView view, const TVec3& p, int& px, int& py)
+void PlanPixel(const TViewOrigin& o, TPlanView view, const TVec3& p, long long& px, long long& py)
 {
     double h = 0;
     double v = 0;
     PlanAxes(view, p.x, p.y, p.z, h, v);
-    px = PanePixel(double(o.ox) + h);
-    py = PanePixel(double(o.oy) - v);
+    px = PlanPanePixel(double(o.ox) + h);
+    py = PlanPanePixel(double(o.oy) - v);
 }
 
 void DrawArrows(const TViewOrigin& o, const TPlanLook& look, Canvas& pane)
@@ -81,7 +81,7 @@ void DrawGrid(const TViewOrigin& o, Canvas& pane)
 void DrawCameraMark(const TScene& scene, TPlanView view, Canvas& pane)
 {
     const TViewOrigin& o = OriginOf(scene, view);
-    int cx = 0, cy = 0, fx = 0, fy = 0;
+    long long cx = 0, cy = 0, fx = 0, fy = 0;
     PlanPixel(o, view, scene.Camera, cx, cy);
     PlanPixel(o, view, scene.Focus, fx, fy);
     pane.SetPenColor(kLightBlue);
@@ -107,8 +107,8 @@ void DrawPlan(const TScene& scene, const TPlanLook& look, Canvas& pane)
 
 void DrawPrismFootprint(const TPrism& prism, const TViewOrigin& origin, Canvas& pane)
 {
-    int px[4];
-    int py[4];
+    long long px[4];
+    long long py[4];
     for (int i = 0; i < 4; ++i)
         PlanPixel(origin, TPlanView::XY, TVec3{prism.c[i].x, prism.c[i].y, prism.c[i].z}, px[i], py[i]);
     pane.SetPenColor(kLightBlue);

@@ -1,0 +1,221 @@
+// Mouse and tool-button events through the engine as the window delivers them, with frames and
+// readout texts in between; the scene's invariants are checked after every event.
+//
+// The window's own rules are modelled here, not taken from the window (which needs widgets): the
+// tool group (at most one tool down; clicking the down one raises it), the pointer grab (while any
+// button is held, presses, moves and releases go to the pane that got the first press; with none
+// held a pane gets no moves), and pane pixels made from pointer positions by PanePixel.
+
+#include "fuzz_input.h"
+
+#include "render/canvas.h"
+#include "render/frame.h"
+#include "render/plan_views.h"
+#include "render/readout.h"
+#include "render/view3b.h"
+#include "scene/editing.h"
+
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+inline constexpr int kPane = 200;
+inline constexpr double kFrameBudgetMs = 50;  // thread CPU time; a sanitized frame of 2048 prisms takes far less
+inline constexpr int kHistory = 8;            // events a repeat can replay
+inline constexpr int kFreeSlotsChecked = 4;   // free slots checked after each event; all of them at each frame
+inline constexpr int kMostEvents = 20000;     // per input, repeats included: enough to fill the table
+inline constexpr int kMostFrames = 8;         // per input, besides the last, to keep inputs fast
+
+constexpr TPlanView kViews[3] = {TPlanView::XY, TPlanView::XZ, TPlanView::YZ};
+
+enum class TOp { ToolClick, Press, Move, Release, Frame, Repeat };
+
+struct TEvent {
+    TOp op = TOp::Frame;
+    int which = 0;  // tool, button or pane, by op
+    double x = 0;
+    double y = 0;
+};
+
+struct TWindow {
+    std::unique_ptr<TScene> scene = std::make_unique<TScene>();
+    TTool tool = TTool::None;
+    unsigned held = 0;  // one bit per TMouseButton
+    int grab = 0;       // pane that has the pointer while any button is held
+    QImage panes[4];
+    TReadoutFormat format;
+    int events = 0;
+    int frames = 0;
+
+    TWindow()
+    {
+        InitScene(*scene);
+        for (QImage& p : panes)
+            p = QImage(kPane, kPane, QImage::Format_RGB32);
+    }
+};
+
+double Position(TFuzzInput& in)
+{
+    const std::uint8_t mode = in.Byte();
+    switch (mode % 8) {
+    case 5: return double(in.Raw<std::int32_t>());
+    case 6: return in.Raw<double>();
+    case 7: return double(in.Raw<std::int16_t>()) + 0.5;
+    default: return double(in.Byte()) - 28 + in.Byte() / 256.0;  // in and around the pane
+    }
+}
+
+bool OnGrid(double v) { return std::isfinite(v) && std::fmod(v, kGrid) == 0; }
+
+bool OnGrid(const TVec3& p) { return OnGrid(p.x) && OnGrid(p.y) && OnGrid(p.z); }
+
+bool OnGrid(const TPrism& prism)
+{
+    return std::all_of(std::begin(prism.c), std::end(prism.c),
+                       [](const TVertex& c) { return OnGrid(c.x) && OnGrid(c.y) && OnGrid(c.z); });
+}
+
+bool Zero(const TPrism& prism)
+{
+    return prism.colour == 0 && std::all_of(std::begin(prism.c), std::end(prism.c), [](const TVertex& c) {
+               return c.x == 0 && c.y == 0 && c.z == 0 && c.sx == 0 && c.sy == 0;
+           });
+}
+
+void CheckScene(const TWindow& w, bool everyPrism)
+{
+    const TScene& s = *w.scene;
+    Check(s.PrismCount <= kPrismSlots, "prism count within the table");
+    const int lastFree = everyPrism ? kPrismSlots : std::min(kPrismSlots, s.PrismCount + kFreeSlotsChecked);
+    for (int k = s.PrismCount + 1; k <= lastFree; ++k)
+        Check(Zero(s.Prism(k)), "free prism slots stay zero");
+    Check(OnGrid(s.Camera) && OnGrid(s.Focus), "camera and focus on the grid");
+    for (int k = everyPrism ? 1 : std::max(1, int(s.PrismCount)); k <= s.PrismCount; ++k)
+        Check(OnGrid(s.Prism(k)), "prism corners on the grid");
+    for (TPlanView v : kViews) {
+        const TViewOrigin& o = OriginOf(s, v);
+        Check(std::abs(o.ox) <= kOriginLimit && std::abs(o.oy) <= kOriginLimit, "origins within their limit");
+    }
+    if (w.held == 0)
+        for (TPlanView v : kViews)
+            Check(!LeftDragOf(*w.scene, v) && !RightDragOf(*w.scene, v), "no drag without a held button");
+}
+
+void Frame(TWindow& w)
+{
+    const double start = ThreadCpuMs();
+    DrawFrame(*w.scene, {w.panes[0], w.panes[1], w.panes[2], w.panes[3]});
+    const auto values = ReadoutValues(*w.scene);
+    for (double v : values)
+        Check(!w.format.Text(v).isEmpty(), "every readout has a text");
+    Check(ThreadCpuMs() - start <= kFrameBudgetMs, "a frame within its CPU budget");
+
+    // The same drawing once more on canvases of our own, to see every line's step count.
+    Canvas xy(w.panes[0]), xz(w.panes[1]), yz(w.panes[2]), b3(w.panes[3]);
+    DrawPlanXY(*w.scene, xy);
+    DrawPlanXZ(*w.scene, xz);
+    DrawPlanYZ(*w.scene, yz);
+    Draw3B(*w.scene, b3);
+    for (const Canvas* c : {&xy, &xz, &yz, &b3})
+        Check(c->MostLineSteps() <= std::max(c->Width(), c->Height()), "a line steps only through the pane");
+    CheckScene(w, true);
+}
+
+void Apply(TWindow& w, const TEvent& e)
+{
+    const unsigned bit = 1u << (e.which & 3);
+    switch (e.op) {
+    case TOp::ToolClick:
+        if (w.held == 0) {
+            const TTool t = TTool(1 + e.which);
+            w.tool = w.tool == t ? TTool::None : t;
+        }
+        break;
+    case TOp::Press:
+        if (w.held & bit)
+            break;
+        if (w.held == 0)
+            w.grab = e.which >> 2;
+        w.held |= bit;
+        PlanMouseDown(*w.scene, kViews[w.grab], TMouseButton(e.which & 3), PanePixel(e.x), PanePixel(e.y), w.tool);
+        break;
+    case TOp::Move:
+        if (w.held != 0)
+            PlanMouseMove(*w.scene, kViews[w.grab], PanePixel(e.x), PanePixel(e.y), kPane, kPane, w.tool);
+        break;
+    case TOp::Release:
+        if ((w.held & bit) == 0)
+            break;
+        w.held &= ~bit;
+        w.tool = PlanMouseUp(*w.scene, kViews[w.grab], TMouseButton(e.which), w.tool);
+        Check(!LeftDragOf(*w.scene, kViews[w.grab]) && !RightDragOf(*w.scene, kViews[w.grab]),
+              "a release clears its pane's drag flags");
+        break;
+    case TOp::Frame:
+        if (++w.frames <= kMostFrames)
+            Frame(w);
+        break;
+    case TOp::Repeat: break;
+    }
+    CheckScene(w, false);
+    ++w.events;
+}
+
+TEvent Decode(TFuzzInput& in)
+{
+    TEvent e;
+    const std::uint8_t op = in.Byte();
+    e.op = TOp(op % 6);
+    switch (e.op) {
+    case TOp::ToolClick: e.which = in.Byte() % 4; break;
+    case TOp::Press:
+        e.which = in.Byte() % 3 << 2;  // pane in the high bits, button in the low two
+        e.which |= in.Byte() % 4;
+        e.x = Position(in);
+        e.y = Position(in);
+        break;
+    case TOp::Move:
+        e.x = Position(in);
+        e.y = Position(in);
+        break;
+    case TOp::Release: e.which = in.Byte() % 4; break;
+    case TOp::Frame: break;
+    case TOp::Repeat:
+        e.which = in.Byte();  // low three bits: events to repeat - 1; the rest: times - 1
+        break;
+    }
+    return e;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    TFuzzInput in(data, size);
+    TWindow w;
+    std::vector<TEvent> history;
+    while (in.More() && w.events < kMostEvents) {
+        const TEvent e = Decode(in);
+        if (e.op != TOp::Repeat) {
+            Apply(w, e);
+            history.push_back(e);
+            if (history.size() > kHistory)
+                history.erase(history.begin());
+            continue;
+        }
+        const std::size_t count = std::min<std::size_t>(history.size(), (e.which & 7) + 1);
+        const int times = (e.which >> 3) + 1;
+        for (int t = 0; t < times && w.events < kMostEvents; ++t)
+            for (std::size_t i = history.size() - count; i < history.size(); ++i)
+                Apply(w, history[i]);
+    }
+    Frame(w);
+    return 0;
+}
