@@ -1,5 +1,7 @@
 #include "canvas.h"
 
+#include "vector_state.h"
+
 #include <QImage>
 
 #include <algorithm>
@@ -199,9 +201,10 @@ void Canvas::Rectangle(long long x1, long long y1, long long x2, long long y2)
     const long long top = std::max(y1, 0LL);
     const long long bottom = std::min(y2, static_cast<long long>(height_));
     // A box over the whole pane (the background) is one image fill, which Qt does with wide stores.
-    if (x1 <= 0 && y1 <= 0 && x2 >= width_ && y2 >= height_)
+    if (x1 <= 0 && y1 <= 0 && x2 >= width_ && y2 >= height_) {
         image_.fill(ToArgb(brush_));
-    else
+        ClearUpperVectorState();  // Qt's wide stores would slow the scalar maths drawn after them
+    } else
         for (long long y = top; y < bottom; ++y)
             FillSpan(y, x1, x2, brush_);
     FillSpan(y1, x1, x2, pen_);

@@ -1,7 +1,6 @@
 #include "plan_views.h"
 
 #include "canvas.h"
-#include "vector_state.h"
 
 namespace {
 
@@ -86,7 +85,6 @@ void DrawCameraMark(const TScene& scene, TPlanView view, Canvas& pane)
     PlanPixel(o, view, scene.Focus, fx, fy);
     pane.SetPenColor(kLightBlue);
     pane.Ellipse(cx - kMarkRadius, cy - kMarkRadius, cx + kMarkRadius, cy + kMarkRadius);
-    ClearUpperVectorState();  // the ellipse is Qt's raster code
     pane.SetPenColor(scene.SightColor);
     pane.MoveTo(cx, cy);
     pane.LineTo(fx, fy);
@@ -97,7 +95,6 @@ void DrawPlan(const TScene& scene, const TPlanLook& look, Canvas& pane)
     const TViewOrigin& o = OriginOf(scene, look.view);
     pane.SetBrushColor(scene.BackColor);
     pane.Rectangle(-1, -1, pane.Width() + 1, pane.Height() + 1);
-    ClearUpperVectorState();  // the fill is Qt's raster code
     DrawArrows(o, look, pane);
     DrawGrid(o, pane);
     DrawCameraMark(scene, look.view, pane);

@@ -2,7 +2,6 @@
 
 #include "canvas.h"
 #include "scene/projection.h"
-#include "vector_state.h"
 
 #include <bit>
 #include <cstdint>
@@ -66,7 +65,6 @@ void Draw3B(const TScene& scene, Canvas& pane)
     const auto& m = scene.AxisMarkers;
     pane.SetBrushColor(scene.BackColor);
     pane.Rectangle(-1, -1, pane.Width() + 1, pane.Height() + 1);
-    ClearUpperVectorState();  // the fill is Qt's raster code
     const struct {
         int end;
         TColor colour;
