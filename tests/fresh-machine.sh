@@ -41,7 +41,9 @@ trap 'exit 130' INT TERM
 
 step_start=0
 bytes_before=0
-archive_bytes() { du -sb "$root/var/cache/apt/archives" 2>/dev/null | cut -f1; }
+archive_bytes() {
+  if [ -d "$root/var/cache/apt/archives" ]; then du -sb "$root/var/cache/apt/archives" | cut -f1; else echo 0; fi
+}
 begin() {
   echo "== $1"
   step_start=$(date +%s)
