@@ -1,4 +1,5 @@
 # Two set-up commands: `make run` and `make test`; both install the Debian packages they miss first.
+MAKEFLAGS += --no-print-directory
 # Building and running the program.
 RUN_PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins qt6-wayland libgl-dev libxkbcommon-dev \
                 fonts-dejavu-core
