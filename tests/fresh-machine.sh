@@ -6,6 +6,7 @@
 # time and the bytes apt downloaded. `make run` shows its window on an Xvfb display started on this
 # machine (its socket is shared with the chroot, so the chroot installs only what the README says);
 # the window must appear, then the program is stopped and `make test` runs. Not part of `make test`.
+# The logs of every step stay in /var/tmp/fresh-machine-<suite>.logs/.
 set -euo pipefail
 
 suite=${1:-bookworm}
@@ -33,6 +34,7 @@ cleanup() {
   for m in tmp/.X11-unix dev/shm dev/pts dev sys proc; do
     mountpoint -q "$root/$m" && { umount "$root/$m" || umount -l "$root/$m"; }
   done
+  mkdir -p "/var/tmp/fresh-machine-$suite.logs" && cp "$work"/*.log "/var/tmp/fresh-machine-$suite.logs/" 2>/dev/null
   # Only delete the folder when nothing is mounted below it any more.
   if ! grep -q " $work/" /proc/mounts; then rm -rf "$work"; else echo "left mounted: $work" >&2; fi
 }
