@@ -66,9 +66,9 @@ in_root() {
 begin "debootstrap --variant=minbase $suite ($mirror)"
 debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$work/debootstrap.log" 2>&1 ||
   { tail -n 30 "$work/debootstrap.log"; exit 1; }
-# debootstrap leaves its packages in the archive cache; count only what the README's steps fetch.
-rm -f "$root"/var/cache/apt/archives/*.deb
 end "debootstrap"
+# debootstrap leaves its packages in the archive cache; the README's steps count from empty.
+rm -f "$root"/var/cache/apt/archives/*.deb
 
 mount -t proc proc "$root/proc"
 mount -t sysfs sys "$root/sys"
