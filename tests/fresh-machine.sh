@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Follows the README's quick start on a freshly bootstrapped minimal Debian and times it.
-# Usage (as root): tests/fresh-machine.sh [bookworm|trixie]    default: bookworm
+# Usage (as root): tests/fresh-machine.sh [bookworm|trixie] [root|sudo]    defaults: bookworm root
 # It bootstraps `debootstrap --variant=minbase` into a temporary folder, clones this repository's
-# current commit into it, runs the README's commands as root there and reports, per step, the wall
+# current commit into it, runs the README's commands there, as root or as a user "dev" with sudo
+# (the machine then gets sudo and that user first, outside the figures), and reports, per step, the wall
 # time and the bytes apt downloaded. `make run` shows its window on an Xvfb display started on this
 # machine (its socket is shared with the chroot, so the chroot installs only what the README says);
 # the window must appear, then the program is stopped and `make test` runs. Not part of `make test`.
-# The logs of every step stay in /var/tmp/fresh-machine-<suite>.logs/.
+# The logs of every step stay in /var/tmp/fresh-machine-<suite>-<user>.logs/.
 set -euo pipefail
 
 suite=${1:-bookworm}
-case $suite in bookworm | trixie) ;; *) echo "usage: $0 [bookworm|trixie]" >&2; exit 2 ;; esac
+mode=${2:-root}
+case $suite/$mode in bookworm/root | bookworm/sudo | trixie/root | trixie/sudo) ;;
+  *) echo "usage: $0 [bookworm|trixie] [root|sudo]" >&2; exit 2 ;;
+esac
 [ "$(id -u)" = 0 ] || { echo "$0: needs root (debootstrap, chroot, mount)" >&2; exit 2; }
 for tool in debootstrap Xvfb xdotool git; do
   command -v "$tool" >/dev/null || { echo "$0: needs $tool on this machine" >&2; exit 2; }
@@ -34,7 +38,7 @@ cleanup() {
   for m in tmp/.X11-unix dev/shm dev/pts dev sys proc; do
     mountpoint -q "$root/$m" && { umount "$root/$m" || umount -l "$root/$m"; }
   done
-  mkdir -p "/var/tmp/fresh-machine-$suite.logs" && cp "$work"/*.log "/var/tmp/fresh-machine-$suite.logs/" 2>/dev/null
+  mkdir -p "/var/tmp/fresh-machine-$suite-$mode.logs" && cp "$work"/*.log "/var/tmp/fresh-machine-$suite-$mode.logs/" 2>/dev/null
   # Only delete the folder when nothing is mounted below it any more.
   if ! grep -q " $work/" /proc/mounts; then rm -rf "$work"; else echo "left mounted: $work" >&2; fi
 }
@@ -57,11 +61,19 @@ end() {
   report+=("$(awk -v n="$1" -v s="$secs" -v b="$bytes" 'BEGIN { printf "%-26s %4d s  %6.1f MB downloaded", n, s, b / 1e6 }')")
   echo "   ${report[-1]}"
 }
-# Runs a shell command line as root inside the new machine, with a clean login-like environment.
-in_root() {
-  chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    "$@"
+path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+# Runs a command as root inside the new machine, with a clean login-like environment.
+in_root() { chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb PATH="$path" "$@"; }
+# Runs a command as the README's user: root, or "dev" who has sudo.
+as_user() {
+  if [ "$mode" = root ]; then
+    in_root "$@"
+  else
+    chroot --userspec=dev:dev "$root" /usr/bin/env -i HOME=/home/dev USER=dev LOGNAME=dev TERM=dumb PATH="$path" "$@"
+  fi
 }
+home=/root
+[ "$mode" = root ] || home=/home/dev
 
 begin "debootstrap --variant=minbase $suite ($mirror)"
 debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$work/debootstrap.log" 2>&1 ||
@@ -82,11 +94,19 @@ mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 git clone -q --bare --no-hardlinks --single-branch --branch "$(git -C "$repo" branch --show-current)" \
   "$repo" "$root/srv/tirvok3.git"
 
-begin "apt-get install git make"
-in_root sh -c 'apt-get update && apt-get install -y git make' >"$work/git-make.log" 2>&1 ||
-  { tail -n 30 "$work/git-make.log"; exit 1; }
+readme_line='apt-get update && apt-get install -y git make'
+if [ "$mode" = sudo ]; then
+  in_root sh -c 'apt-get update && apt-get install -y sudo && useradd -m -s /bin/bash -G sudo dev &&
+    echo "dev ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/dev' >"$work/sudo.log" 2>&1 ||
+    { tail -n 30 "$work/sudo.log"; exit 1; }
+  chown -R "$(chroot "$root" id -u dev):$(chroot "$root" id -g dev)" "$root/srv/tirvok3.git"
+  readme_line='sudo apt-get update && sudo apt-get install -y git make'
+fi
+
+begin "$readme_line"
+as_user sh -c "$readme_line" >"$work/git-make.log" 2>&1 || { tail -n 30 "$work/git-make.log"; exit 1; }
 end "install git make"
-in_root sh -c 'cd /root && git clone -q /srv/tirvok3.git tirvok3'
+as_user sh -c "cd $home && git clone -q /srv/tirvok3.git tirvok3"
 
 display=""
 for n in $(seq 80 89); do
@@ -97,7 +117,7 @@ Xvfb "$display" -nolisten tcp -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 
 begin "make run"
-in_root DISPLAY="$display" sh -c 'cd /root/tirvok3 && make run' >"$work/run.log" 2>&1 &
+as_user DISPLAY="$display" sh -c "cd $home/tirvok3 && make run" >"$work/run.log" 2>&1 &
 run_pid=$!
 window=""
 deadline=$(($(date +%s) + 1800))
@@ -117,13 +137,18 @@ run_pid=""
 grep -E '^(Installing|  Need to get)' "$work/run.log" || true
 if grep -iE 'warning|error|could not' "$work/run.log" | grep -v '^make: \*\*\*'; then echo "make run printed the lines above" >&2; exit 1; fi
 
+# apt's output, kept by the Makefile: debconf must have got its non-interactive front end, through sudo too.
+apt_log=$root$home/tirvok3/build/apt.log
+if grep -i 'unable to initialize frontend' "$apt_log"; then echo "debconf asked for a terminal" >&2; exit 1; fi
+
 begin "make test"
-if ! in_root sh -c 'cd /root/tirvok3 && make test' >"$work/test.log" 2>&1; then
+if ! as_user sh -c "cd $home/tirvok3 && make test" >"$work/test.log" 2>&1; then
   tail -n 60 "$work/test.log"; echo "make test failed" >&2; exit 1
 fi
 end "make test"
 grep -E '^(Installing|  Need to get)|tests passed' "$work/test.log" || true
 if grep -E 'warning:|Could NOT' "$work/test.log"; then echo "make test printed the lines above" >&2; exit 1; fi
 
-echo "== $suite: all steps passed"
+if grep -i 'unable to initialize frontend' "$apt_log"; then echo "debconf asked for a terminal" >&2; exit 1; fi
+echo "== $suite as $mode: all steps passed"
 printf '%s\n' "${report[@]}"
