@@ -84,7 +84,7 @@ clean:
 package: deps-package build-app
 	cd $(BUILD) && cpack -G DEB
 lintian: package
-	lintian --info $(BUILD)/tirvok3_*.deb
+	lintian --info --fail-on error,warning $(BUILD)/tirvok3_*.deb
 
 # Fails when any source file differs from what clang-format makes of it (.clang-format).
 FORMAT_FILES = $(shell find src tests bench -name '*.cpp' -o -name '*.h')

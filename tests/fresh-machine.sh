@@ -6,7 +6,8 @@
 # (the machine then gets sudo and that user first, outside the figures), and reports, per step, the wall
 # time and the bytes apt downloaded. `make run` shows its window on an Xvfb display started on this
 # machine (its socket is shared with the chroot, so the chroot installs only what the README says);
-# the window must appear, then the program is stopped and `make test` runs. Not part of `make test`.
+# the window must appear, then the program is stopped and `make test` runs; last, `make lintian`.
+# Not part of `make test`.
 # The logs of every step stay in /var/tmp/fresh-machine-<suite>-<user>.logs/.
 set -euo pipefail
 
@@ -150,5 +151,13 @@ grep -E '^(Installing|  Need to get)|tests passed' "$work/test.log" || true
 if grep -E 'warning:|Could NOT' "$work/test.log"; then echo "make test printed the lines above" >&2; exit 1; fi
 
 if grep -i 'unable to initialize frontend' "$apt_log"; then echo "debconf asked for a terminal" >&2; exit 1; fi
+
+# Beyond the README's two commands: the package and what this release's lintian says of it.
+begin "make lintian"
+if ! as_user sh -c "cd $home/tirvok3 && make lintian" >"$work/lintian.log" 2>&1; then
+  tail -n 30 "$work/lintian.log"; echo "make lintian failed" >&2; exit 1
+fi
+end "make lintian"
+sed -n '/^lintian /,$p' "$work/lintian.log"
 echo "== $suite as $mode: all steps passed"
 printf '%s\n' "${report[@]}"
