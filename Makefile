@@ -14,6 +14,8 @@ JOBS := $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
 APT_LOG := $(CURDIR)/$(BUILD)/apt.log
+# Qt's build tools (rcc, moc) complain in a non-UTF-8 locale, which a bare machine without LANG has.
+CMAKE_BUILD := $(if $(LANG)$(LC_ALL),,LANG=C.UTF-8 )cmake --build
 # Configure prints warnings and errors only.
 CMAKE_CONFIGURE := cmake -S . --log-level=NOTICE -DCMAKE_BUILD_TYPE=Release
 
@@ -52,15 +54,15 @@ deps-package:
 # The program alone; a build directory that `make test` configured keeps its tests.
 build-app: deps-run
 	@[ -f $(BUILD)/CMakeCache.txt ] || $(CMAKE_CONFIGURE) -B $(BUILD) -DTIRVOK_TESTS=OFF -DTIRVOK_BENCH=OFF
-	cmake --build $(BUILD) --target tirvok3 -j $(JOBS)
+	$(CMAKE_BUILD) $(BUILD) --target tirvok3 -j $(JOBS)
 
 build: deps-test
 	$(CMAKE_CONFIGURE) -B $(BUILD) -DTIRVOK_TESTS=ON -DTIRVOK_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS)
+	$(CMAKE_BUILD) $(BUILD) -j $(JOBS)
 
 build-asan: deps-test
 	$(CMAKE_CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTIRVOK_SANITIZE=ON
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	$(CMAKE_BUILD) $(ASAN_BUILD) -j $(JOBS)
 
 run: build-app
 	./$(BUILD)/src/tirvok3

@@ -136,7 +136,7 @@ kill "$pid"
 wait "$run_pid" || true
 run_pid=""
 grep -E '^(Installing|  Need to get)' "$work/run.log" || true
-if grep -iE 'warning|error|could not' "$work/run.log" | grep -v '^make: \*\*\*'; then echo "make run printed the lines above" >&2; exit 1; fi
+if grep -iE 'warning|error|could not|not UTF-8' "$work/run.log" | grep -v '^make: \*\*\*'; then echo "make run printed the lines above" >&2; exit 1; fi
 
 # apt's output, kept by the Makefile: debconf must have got its non-interactive front end, through sudo too.
 apt_log=$root$home/tirvok3/build/apt.log
