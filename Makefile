@@ -14,8 +14,9 @@ JOBS := $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
 APT_LOG := $(CURDIR)/$(BUILD)/apt.log
-# Qt's build tools (rcc, moc) complain in a non-UTF-8 locale, which a bare machine without LANG has.
-CMAKE_BUILD := $(if $(LANG)$(LC_ALL),,LANG=C.UTF-8 )cmake --build
+# Qt and its build tools (rcc, moc) complain in a non-UTF-8 locale, which a bare machine without LANG has.
+UTF8 := $(if $(LANG)$(LC_ALL),,LANG=C.UTF-8 )
+CMAKE_BUILD := $(UTF8)cmake --build
 # Configure prints warnings and errors only.
 CMAKE_CONFIGURE := cmake -S . --log-level=NOTICE -DCMAKE_BUILD_TYPE=Release
 
@@ -65,7 +66,7 @@ build-asan: deps-test
 	$(CMAKE_BUILD) $(ASAN_BUILD) -j $(JOBS)
 
 run: build-app
-	./$(BUILD)/src/tirvok3
+	$(UTF8)./$(BUILD)/src/tirvok3
 
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure
