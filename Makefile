@@ -1,35 +1,72 @@
-# Two set-up commands: `make run` and `make test`; both install what is missing first.
-PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev xvfb xdotool imagemagick fonts-dejavu-core desktop-file-utils
+# Two set-up commands: `make run` and `make test`; both install the Debian packages they miss first.
+MAKEFLAGS += --no-print-directory
+# Building and running the program.
+RUN_PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins qt6-wayland libgl-dev libxkbcommon-dev \
+                fonts-dejavu-core
+# Everything `make test` adds: test libraries, X and Wayland servers, screenshot and metadata checkers.
+TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils \
+                 wmctrl imagemagick weston openbox locales-all desktop-file-utils appstream mandoc
+# What `make package` and `make lintian` add: dpkg-shlibdeps, file (for CPack) and lintian.
+PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file lintian
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS := $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
+APT_LOG := $(CURDIR)/$(BUILD)/apt.log
+# Qt and its build tools (rcc, moc) complain in a non-UTF-8 locale, which a bare machine without LANG has.
+UTF8 := $(if $(LANG)$(LC_ALL),,LANG=C.UTF-8 )
+CMAKE_BUILD := $(UTF8)cmake --build
+# Configure prints warnings and errors only.
+CMAKE_CONFIGURE := cmake -S . --log-level=NOTICE -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build build-asan run test test-release test-asan bench clean package format-check fuzz
+.PHONY: all deps-run deps-test deps-package build-app build build-asan run test test-release test-asan \
+        bench clean package lintian format-check fuzz
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# $(call apt_install,packages): installs the ones not installed yet, one line of output, the apt log on failure.
+define apt_install
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	  mkdir -p $(BUILD); \
+	  printf 'Installing Debian packages (and what they need):%s\n' "$$missing"; \
+	  if { $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update && \
+	       $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	     } >$(APT_LOG) 2>&1; then \
+	    grep -E '^(Need to get|[0-9]+ upgraded)' $(APT_LOG) | sed 's/^/  /'; \
+	  else \
+	    cat $(APT_LOG); echo "apt-get failed; its output is above and in $(APT_LOG)" >&2; exit 1; \
+	  fi; \
 	fi
+endef
 
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTIRVOK_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS)
+deps-run:
+	$(call apt_install,$(RUN_PACKAGES))
 
-build-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTIRVOK_SANITIZE=ON
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
+deps-test:
+	$(call apt_install,$(TEST_PACKAGES))
 
-run: build
-	./$(BUILD)/src/tirvok3
+deps-package:
+	$(call apt_install,$(PACKAGE_PACKAGES))
+
+# The program alone; a build directory that `make test` configured keeps its tests.
+build-app: deps-run
+	@[ -f $(BUILD)/CMakeCache.txt ] || $(CMAKE_CONFIGURE) -B $(BUILD) -DTIRVOK_TESTS=OFF -DTIRVOK_BENCH=OFF
+	$(CMAKE_BUILD) $(BUILD) --target tirvok3 -j $(JOBS)
+
+build: deps-test
+	$(CMAKE_CONFIGURE) -B $(BUILD) -DTIRVOK_TESTS=ON -DTIRVOK_BENCH=ON
+	$(CMAKE_BUILD) $(BUILD) -j $(JOBS)
+
+build-asan: deps-test
+	$(CMAKE_CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTIRVOK_SANITIZE=ON
+	$(CMAKE_BUILD) $(ASAN_BUILD) -j $(JOBS)
+
+run: build-app
+	$(UTF8)./$(BUILD)/src/tirvok3
 
 test-release: build
 	cd $(BUILD) && ctest --output-on-failure
@@ -46,15 +83,16 @@ bench: build
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
-# A Debian package of the Release build (program, desktop entry, icon) in $(BUILD)/.
-package: build
+# A Debian package of the Release build in $(BUILD)/; `make lintian` checks it.
+package: deps-package build-app
 	cd $(BUILD) && cpack -G DEB
+lintian: package
+	lintian --info --fail-on error,warning $(BUILD)/tirvok3_*.deb
 
 # Fails when any source file differs from what clang-format makes of it (.clang-format).
-FORMAT_FILES = $(shell find src tests bench -name '*.cpp' -o -name '*.h')
+FORMAT_FILES = $(shell find src tests bench fuzz -name '*.cpp' -o -name '*.h')
 format-check:
-	@command -v clang-format >/dev/null 2>&1 || { $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq clang-format; }
+	$(call apt_install,clang-format)
 	clang-format --dry-run --Werror $(FORMAT_FILES)
 
 # Coverage-guided fuzzing: each target in fuzz/ runs FUZZ_SECONDS, one at a time, on a copy of its
@@ -63,17 +101,11 @@ FUZZ_SECONDS ?= 300
 FUZZ_BUILD := build-fuzz
 FUZZ_TARGETS := engine_events canvas_calls
 FUZZ_PACKAGES := clang libclang-rt-dev
-fuzz: deps
-	@missing=""; for p in $(FUZZ_PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
-	fi
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRVOK_FUZZ=ON \
+fuzz: deps-test
+	$(call apt_install,$(FUZZ_PACKAGES))
+	CC=clang CXX=clang++ $(UTF8)cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRVOK_FUZZ=ON \
 	  -DTIRVOK_TESTS=OFF -DTIRVOK_BENCH=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	$(CMAKE_BUILD) $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@mkdir -p $(FUZZ_BUILD)/findings
 	@set -e; for t in $(FUZZ_TARGETS); do \
 	  rm -rf $(FUZZ_BUILD)/corpus/$$t && mkdir -p $(FUZZ_BUILD)/corpus/$$t && cp fuzz/corpus/$$t/* $(FUZZ_BUILD)/corpus/$$t/; \
