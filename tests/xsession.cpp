@@ -178,7 +178,8 @@ bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geo
             std::filesystem::exists("/tmp/.X11-unix/X" + number))
             continue;
         env_ = ClientEnvironment(name);
-        if (!server_.Start({"Xvfb", name, "-nolisten", "tcp", "-screen", "0", geometry}, env_,
+        // -noreset: a server resets when its last client leaves, and a client connecting meanwhile fails.
+        if (!server_.Start({"Xvfb", name, "-nolisten", "tcp", "-noreset", "-screen", "0", geometry}, env_,
                            scratchDir + "/xvfb.log"))
             return false;
         const long long start = NowMs();
