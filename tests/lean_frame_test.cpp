@@ -64,7 +64,8 @@ void PlainDraw3B(const TScene& s, Canvas& pane)
     }
 }
 
-bool SameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+// The test's own bit comparison, apart from the one the frame uses to find twins.
+bool Identical(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
 struct TSceneCase {
     const char* name;
@@ -138,16 +139,16 @@ TEST(LeanFrame, SameValuesAndPixelsAsThePlainFrame)
             Canvas canvas(expected);
             PlainDraw3B(*plain, canvas);
 
-            EXPECT_TRUE(SameBits(lean->ViewAngles.azimuth, plain->ViewAngles.azimuth));
-            EXPECT_TRUE(SameBits(lean->ViewAngles.elevation, plain->ViewAngles.elevation));
+            EXPECT_TRUE(Identical(lean->ViewAngles.azimuth, plain->ViewAngles.azimuth));
+            EXPECT_TRUE(Identical(lean->ViewAngles.elevation, plain->ViewAngles.elevation));
             for (std::size_t m = 0; m < lean->AxisMarkers.size(); ++m)
-                EXPECT_TRUE(SameBits(lean->AxisMarkers[m].sx, plain->AxisMarkers[m].sx) &&
-                            SameBits(lean->AxisMarkers[m].sy, plain->AxisMarkers[m].sy))
+                EXPECT_TRUE(Identical(lean->AxisMarkers[m].sx, plain->AxisMarkers[m].sx) &&
+                            Identical(lean->AxisMarkers[m].sy, plain->AxisMarkers[m].sy))
                     << "marker " << m;
             for (int k = 1; k <= prisms; ++k)
                 for (int i = 0; i < kPrismCorners; ++i)
-                    ASSERT_TRUE(SameBits(lean->Prism(k).c[i].sx, plain->Prism(k).c[i].sx) &&
-                                SameBits(lean->Prism(k).c[i].sy, plain->Prism(k).c[i].sy))
+                    ASSERT_TRUE(Identical(lean->Prism(k).c[i].sx, plain->Prism(k).c[i].sx) &&
+                                Identical(lean->Prism(k).c[i].sy, plain->Prism(k).c[i].sy))
                         << "prism " << k << " corner " << i;
             for (int y = 0; y < kPane; ++y)
                 for (int x = 0; x < kPane; ++x)

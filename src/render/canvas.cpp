@@ -204,9 +204,10 @@ void Canvas::Rectangle(long long x1, long long y1, long long x2, long long y2)
     if (x1 <= 0 && y1 <= 0 && x2 >= width_ && y2 >= height_) {
         image_.fill(ToArgb(brush_));
         ClearUpperVectorState();  // Qt's wide stores would slow the scalar maths drawn after them
-    } else
+    } else {
         for (long long y = top; y < bottom; ++y)
             FillSpan(y, x1, x2, brush_);
+    }
     FillSpan(y1, x1, x2, pen_);
     FillSpan(y2 - 1, x1, x2, pen_);
     // Left and right edges, where their column lies in the pane (the background's never does).

@@ -1,10 +1,7 @@
 #include "view3b.h"
 
 #include "canvas.h"
-#include "scene/projection.h"
 
-#include <bit>
-#include <cstdint>
 #include <iterator>
 
 namespace {
@@ -22,11 +19,8 @@ constexpr TEdge kWireEdges[] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {4, 5},
 constexpr int kSecondFace = 5;  // kWireEdges[kSecondFace + i] is the second face's copy of edge i
 constexpr int kFaceEdges = 4;
 
-bool SameSpot(const TVertex& a, const TVertex& b)
-{
-    return std::bit_cast<std::uint64_t>(a.sx) == std::bit_cast<std::uint64_t>(b.sx) &&
-           std::bit_cast<std::uint64_t>(a.sy) == std::bit_cast<std::uint64_t>(b.sy);
-}
+// The same projected position bit for bit, so it floors to the same pixel.
+bool SameSpot(const TVertex& a, const TVertex& b) { return SameBits(a.sx, b.sx) && SameBits(a.sy, b.sy); }
 
 }  // namespace
 

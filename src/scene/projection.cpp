@@ -1,9 +1,7 @@
 #include "projection.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 TVec3 VectorBetween(const TVec3& a, const TVec3& b) { return {b.x - a.x, b.y - a.y, b.z - a.z}; }
 
@@ -44,12 +42,10 @@ TPanePoint ProjectPoint(const TScene& scene, const TVec3& p, int width, int heig
 
 namespace {
 
-// Bit for bit, so +0 and -0 (which atan2 tells apart) or two NaNs never count as the same point.
+// The same world point bit for bit, so it projects to the same position.
 bool SamePlace(const TVertex& a, const TVertex& b)
 {
-    return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
-           std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y) &&
-           std::bit_cast<std::uint64_t>(a.z) == std::bit_cast<std::uint64_t>(b.z);
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
 }
 
 void ProjectVertex(const TScene& scene, TVertex& v, int width, int height)

@@ -7,9 +7,6 @@ inline constexpr double kDegPerRad = 57.29578;
 inline constexpr double kFullTurn = 360;
 // Degrees of angle that equal one pane size in the 3D view.
 inline constexpr double kViewSpan = 90;
-// Corners of a prism, and of one of its two faces (c[i + 4] lies opposite c[i]).
-inline constexpr int kPrismCorners = 8;
-inline constexpr int kFaceCorners = 4;
 
 // A pane position in the 3D view, in pixels; not clipped.
 struct TPanePoint {

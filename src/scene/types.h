@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 // Colours are packed as red + green * 256 + blue * 65536.
@@ -41,9 +42,19 @@ struct TVertex {
     double sy = 0;
 };
 
+// Bit for bit: +0 and -0 (which atan2 tells apart) differ, and a NaN matches only its own bits.
+constexpr bool SameBits(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// Corners of a prism, and of one of its two faces.
+inline constexpr int kPrismCorners = 8;
+inline constexpr int kFaceCorners = 4;
+
 // A box by its corners: c[0..3] one face around its edge, c[i + 4] opposite c[i].
 struct TPrism {
-    TVertex c[8] = {};
+    TVertex c[kPrismCorners] = {};
     TColor colour = kBlack;
 };
 
