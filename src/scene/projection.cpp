@@ -1,15 +1,16 @@
 #include "projection.h"
 
+#include "portable_math.h"
+
 #include <algorithm>
-#include <cmath>
 
 TVec3 VectorBetween(const TVec3& a, const TVec3& b) { return {b.x - a.x, b.y - a.y, b.z - a.z}; }
 
 TAngles DirectionAngles(const TVec3& d)
 {
     TAngles angles;
-    angles.azimuth = std::atan2(d.y, d.x) * kDegPerRad;
-    angles.elevation = std::atan2(d.z, std::hypot(d.x, d.y)) * kDegPerRad;
+    angles.azimuth = PortableAtan2(d.y, d.x) * kDegPerRad;
+    angles.elevation = PortableAtan2(d.z, PortableHypot(d.x, d.y)) * kDegPerRad;
     if (angles.azimuth < 0)
         angles.azimuth += kFullTurn;
     return angles;

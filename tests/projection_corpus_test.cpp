@@ -1,0 +1,69 @@
+// Every scene of the corpus (tests/make_projection_corpus.py) through InitScene, ProjectScene and
+// ProjectPoint: the sight angles and the pane position must have the recorded bits and readout texts.
+#include "scene/projection.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct TCorpusCase {
+    TVec3 camera, focus, point;
+    int width, height;
+    std::uint64_t bits[4];  // sight azimuth, sight elevation, px, py of the point
+    const char* texts[4];   // their readout texts
+};
+
+const TCorpusCase kCorpus[] = {
+#include "projection_corpus.inc"
+};
+
+const char* const kValueNames[] = {"azimuth", "elevation", "px", "py"};
+
+// The readout text with '.' as separator: 15 significant digits, general form.
+std::string Text(double value)
+{
+    char text[64];
+    return {text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr};
+}
+
+std::string Hex(std::uint64_t bits)
+{
+    char text[20];
+    std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(bits));
+    return text;
+}
+
+}  // namespace
+
+TEST(ProjectionCorpus, EveryCaseBitForBit)
+{
+    auto scene = std::make_unique<TScene>();
+    int mismatches = 0;
+    std::string first;
+    for (std::size_t i = 0; i < std::size(kCorpus); ++i) {
+        const TCorpusCase& c = kCorpus[i];
+        InitScene(*scene);
+        scene->Camera = c.camera;
+        scene->Focus = c.focus;
+        ProjectScene(*scene, c.width, c.height);
+        const TPanePoint p = ProjectPoint(*scene, c.point, c.width, c.height);
+        const double got[] = {scene->ViewAngles.azimuth, scene->ViewAngles.elevation, p.px, p.py};
+        for (int k = 0; k < 4; ++k) {
+            const std::uint64_t bits = std::bit_cast<std::uint64_t>(got[k]);
+            if (bits == c.bits[k] && Text(got[k]) == c.texts[k])
+                continue;
+            if (mismatches++ == 0)
+                first = "case " + std::to_string(i) + " " + kValueNames[k] + ": got " + Hex(bits) + " \"" +
+                        Text(got[k]) + "\", expected " + Hex(c.bits[k]) + " \"" + c.texts[k] + "\"";
+        }
+    }
+    EXPECT_EQ(mismatches, 0) << "first: " << first;
+}
