@@ -7,7 +7,6 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -25,8 +24,6 @@ const TCorpusCase kCorpus[] = {
 #include "projection_corpus.inc"
 };
 
-const char* const kValueNames[] = {"azimuth", "elevation", "px", "py"};
-
 // The readout text with '.' as separator: 15 significant digits, general form.
 std::string Text(double value)
 {
@@ -34,17 +31,18 @@ std::string Text(double value)
     return {text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr};
 }
 
-std::string Hex(std::uint64_t bits)
+// The 64 bits in hex and the readout text, for a failure message.
+std::string Shown(std::uint64_t bits, const std::string& text)
 {
-    char text[20];
-    std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(bits));
-    return text;
+    char hex[20];
+    return "0x" + std::string(hex, std::to_chars(hex, hex + sizeof hex, bits, 16).ptr) + " \"" + text + "\"";
 }
 
 }  // namespace
 
 TEST(ProjectionCorpus, EveryCaseBitForBit)
 {
+    const char* const names[] = {"azimuth", "elevation", "px", "py"};
     auto scene = std::make_unique<TScene>();
     int mismatches = 0;
     std::string first;
@@ -58,11 +56,9 @@ TEST(ProjectionCorpus, EveryCaseBitForBit)
         const double got[] = {scene->ViewAngles.azimuth, scene->ViewAngles.elevation, p.px, p.py};
         for (int k = 0; k < 4; ++k) {
             const std::uint64_t bits = std::bit_cast<std::uint64_t>(got[k]);
-            if (bits == c.bits[k] && Text(got[k]) == c.texts[k])
-                continue;
-            if (mismatches++ == 0)
-                first = "case " + std::to_string(i) + " " + kValueNames[k] + ": got " + Hex(bits) + " \"" +
-                        Text(got[k]) + "\", expected " + Hex(c.bits[k]) + " \"" + c.texts[k] + "\"";
+            if ((bits != c.bits[k] || Text(got[k]) != c.texts[k]) && mismatches++ == 0)
+                first = "case " + std::to_string(i) + " " + names[k] + ": got " + Shown(bits, Text(got[k])) +
+                        ", expected " + Shown(c.bits[k], c.texts[k]);
         }
     }
     EXPECT_EQ(mismatches, 0) << "first: " << first;
