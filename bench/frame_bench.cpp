@@ -2,14 +2,11 @@
 #include "render/canvas.h"
 #include "render/frame.h"
 #include "render/plan_views.h"
+#include "render/raster.h"
 #include "render/readout.h"
 #include "render/view3b.h"
 #include "scene/editing.h"
 #include "scene/projection.h"
-
-#include <QImage>
-#include <QLocale>
-#include <QString>
 
 #include <benchmark/benchmark.h>
 
@@ -45,7 +42,7 @@ std::unique_ptr<TScene> CanonicalScene(int prisms, TPlanView view = TPlanView::X
     return scene;
 }
 
-QImage Pane() { return QImage(kPaneSize, kPaneSize, QImage::Format_RGB32); }
+TPaneImage Pane() { return TPaneImage(kPaneSize, kPaneSize); }
 
 int Prisms(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
 
@@ -53,12 +50,11 @@ int Prisms(const benchmark::State& state) { return static_cast<int>(state.range(
 void FrameOf(benchmark::State& state, TPlanView view)
 {
     auto scene = CanonicalScene(Prisms(state), view);
-    QImage xy = Pane(), xz = Pane(), yz = Pane(), b3 = Pane();
-    const TReadoutFormat format;
+    TPaneImage xy = Pane(), xz = Pane(), yz = Pane(), b3 = Pane();
     for (auto _ : state) {
-        DrawFrame(*scene, {xy, xz, yz, b3});
+        DrawFrame(*scene, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
         for (double value : ReadoutValues(*scene)) {
-            QString text = format.Text(value);
+            std::string text = ReadoutText(value);
             benchmark::DoNotOptimize(text);
         }
         benchmark::ClobberMemory();
@@ -74,10 +70,9 @@ void BM_Readouts(benchmark::State& state)
 {
     auto scene = CanonicalScene(0);
     ProjectScene(*scene, kPaneSize, kPaneSize);
-    const TReadoutFormat format;
     for (auto _ : state) {
         for (double value : ReadoutValues(*scene)) {
-            QString text = format.Text(value);
+            std::string text = ReadoutText(value);
             benchmark::DoNotOptimize(text);
         }
     }
@@ -96,8 +91,8 @@ void BM_Draw3B(benchmark::State& state)
 {
     auto scene = CanonicalScene(Prisms(state));
     ProjectScene(*scene, kPaneSize, kPaneSize);
-    QImage image = Pane();
-    Canvas pane(image);
+    TPaneImage image = Pane();
+    Canvas pane(image.Raster());
     for (auto _ : state) {
         Draw3B(*scene, pane);
         benchmark::ClobberMemory();
@@ -107,21 +102,21 @@ void BM_Draw3B(benchmark::State& state)
 void BM_DrawPlanXY(benchmark::State& state)
 {
     auto scene = CanonicalScene(Prisms(state));
-    QImage image = Pane();
-    Canvas pane(image);
+    TPaneImage image = Pane();
+    Canvas pane(image.Raster());
     for (auto _ : state) {
         DrawPlanXY(*scene, pane);
         benchmark::ClobberMemory();
     }
 }
 
-// The projection right after a view's background fill, which is Qt's raster code, to catch libm slowing
-// down behind a dirty upper vector state the canvas failed to clear; compare with ProjectScene.
+// The projection right after a view's background fill, a run of wide stores, to catch the scalar maths
+// slowing down behind a dirty upper vector state (AVX); compare with ProjectScene.
 void BM_ProjectAfterFill(benchmark::State& state)
 {
     auto scene = CanonicalScene(Prisms(state));
-    QImage image = Pane();
-    Canvas pane(image);
+    TPaneImage image = Pane();
+    Canvas pane(image.Raster());
     for (auto _ : state) {
         state.PauseTiming();
         pane.Rectangle(-1, -1, kPaneSize + 1, kPaneSize + 1);

@@ -6,7 +6,8 @@
 
 #include "render/canvas.h"
 
-#include <QImage>
+#include "render/raster.h"
+#include "render/wide.h"
 
 #include <algorithm>
 #include <climits>
@@ -21,7 +22,7 @@ using TPixels = std::set<TPixel>;
 
 inline constexpr double kCallBudgetMs = 20;      // thread CPU time of one call; a 200 x 200 fill takes far less
 inline constexpr long long kWalkedWhole = 4096;  // lines up to this many steps are walked step by step
-inline constexpr std::uint32_t kPaper = 0xFF102030u;
+inline constexpr TColor kPaper = RGB(0x10, 0x20, 0x30);
 inline constexpr TColor kPen = RGB(250, 10, 60);
 inline constexpr TColor kBrush = RGB(20, 240, 90);
 
@@ -39,9 +40,9 @@ long long Coordinate(TFuzzInput& in)
 }
 
 // Minor-axis offset of step i of `steps` towards `d`: nearest, halves towards the end point.
-__extension__ typedef __int128 Wide;
 long long MinorAt(long long i, long long steps, long long d)
 {
+    using Wide = TUint128;
     const Wide twice = 2 * Wide(i) * std::llabs(d);  // 2 i |d| / steps, rounded half up
     const long long off = static_cast<long long>((twice + steps) / (2 * Wide(steps)));
     return d < 0 ? -off : off;
@@ -86,15 +87,13 @@ TPixels ReferenceLine(long long x0, long long y0, long long x1, long long y1, in
     return inside;
 }
 
-TPixels Painted(const QImage& image)
+TPixels Painted(const TPaneImage& image)
 {
     TPixels found;
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (row[x] != kPaper)
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (image.At(x, y) != PixelWord(kPaper))
                 found.insert({x, y});
-    }
     return found;
 }
 
@@ -117,8 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     TFuzzInput in(data, size);
     const auto [w, h] = kSizes[in.Byte() % std::size(kSizes)];
-    QImage image(w, h, QImage::Format_RGB32);
-    Canvas canvas(image);
+    TPaneImage image(w, h);
+    Canvas canvas(image.Raster());
     canvas.SetPenColor(kPen);
     canvas.SetBrushColor(kBrush);
     long long curX = 0, curY = 0;
@@ -126,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t op = in.Byte() % 5;
         const long long a = Coordinate(in), b = Coordinate(in);
         const long long c = op >= 2 ? Coordinate(in) : 0, d = op >= 2 ? Coordinate(in) : 0;
-        image.fill(kPaper);
+        image.Fill(kPaper);
         const double start = ThreadCpuMs();
         switch (op) {
         case 0: canvas.MoveTo(a, b); break;

@@ -15,9 +15,6 @@
 #include "render/view3b.h"
 #include "scene/editing.h"
 
-#include <QImage>
-#include <QString>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -48,17 +45,11 @@ struct TWindow {
     TTool tool = TTool::None;
     unsigned held = 0;  // one bit per TMouseButton
     int grab = 0;       // pane that has the pointer while any button is held
-    QImage panes[4];
-    TReadoutFormat format;
+    std::vector<TPaneImage> panes{4, TPaneImage(kPane, kPane)};
     int events = 0;
     int frames = 0;
 
-    TWindow()
-    {
-        InitScene(*scene);
-        for (QImage& p : panes)
-            p = QImage(kPane, kPane, QImage::Format_RGB32);
-    }
+    TWindow() { InitScene(*scene); }
 };
 
 double Position(TFuzzInput& in)
@@ -111,14 +102,14 @@ void CheckScene(const TWindow& w, bool everyPrism)
 void Frame(TWindow& w)
 {
     const double start = ThreadCpuMs();
-    DrawFrame(*w.scene, {w.panes[0], w.panes[1], w.panes[2], w.panes[3]});
+    DrawFrame(*w.scene, {w.panes[0].Raster(), w.panes[1].Raster(), w.panes[2].Raster(), w.panes[3].Raster()});
     const auto values = ReadoutValues(*w.scene);
     for (double v : values)
-        Check(!w.format.Text(v).isEmpty(), "every readout has a text");
+        Check(!ReadoutText(v).empty(), "every readout has a text");
     Check(ThreadCpuMs() - start <= kFrameBudgetMs, "a frame within its CPU budget");
 
     // The same drawing once more on canvases of our own, to see every line's step count.
-    Canvas xy(w.panes[0]), xz(w.panes[1]), yz(w.panes[2]), b3(w.panes[3]);
+    Canvas xy(w.panes[0].Raster()), xz(w.panes[1].Raster()), yz(w.panes[2].Raster()), b3(w.panes[3].Raster());
     DrawPlanXY(*w.scene, xy);
     DrawPlanXZ(*w.scene, xz);
     DrawPlanYZ(*w.scene, yz);

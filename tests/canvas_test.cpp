@@ -1,4 +1,5 @@
 #include "render/canvas.h"
+#include "render/wide.h"
 
 #include "pixel_helpers.h"
 
@@ -6,7 +7,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -21,8 +21,8 @@ constexpr int kPane = 200;
 // Pixels painted by one polyline through the points, on a fresh 40 x 40 pane.
 TPixelSet Polyline(std::initializer_list<TPixel> points)
 {
-    QImage image = FilledImage(40, 40, kPaper);
-    Canvas c(image);
+    TPaneImage image = FilledImage(40, 40, kPaper);
+    Canvas c(image.Raster());
     c.SetPenColor(kPen);
     c.MoveTo(points.begin()->first, points.begin()->second);
     for (auto p = points.begin() + 1; p != points.end(); ++p)
@@ -32,25 +32,23 @@ TPixelSet Polyline(std::initializer_list<TPixel> points)
 
 // Draws one line on `pane` (cleared first) and the same line shifted by `shift` on `big`, whose
 // window at `shift` is cleared first; true when the window matches the pane pixel for pixel.
-bool ClippedMatchesReference(QImage& pane, QImage& big, int shift, TPixel a, TPixel b, TPixel ra, TPixel rb,
+bool ClippedMatchesReference(TPaneImage& pane, TPaneImage& big, int shift, TPixel a, TPixel b, TPixel ra, TPixel rb,
                              long long& steps)
 {
-    pane.fill(ToQRgb(kPaper));
-    for (int y = 0; y < pane.height(); ++y)
-        std::fill_n(reinterpret_cast<QRgb*>(big.scanLine(shift + y)) + shift, pane.width(), ToQRgb(kPaper));
-    Canvas clipped(pane);
+    pane.Fill(kPaper);
+    for (int y = 0; y < pane.Height(); ++y)
+        for (int x = 0; x < pane.Width(); ++x)
+            big.Set(shift + x, shift + y, kPaper);
+    Canvas clipped(pane.Raster());
     clipped.SetPenColor(kPen);
     clipped.MoveTo(a.first, a.second);
     clipped.LineTo(b.first, b.second);
     steps = clipped.LastLineSteps();
-    Canvas whole(big);
+    Canvas whole(big.Raster());
     whole.SetPenColor(kPen);
     whole.MoveTo(ra.first + shift, ra.second + shift);
     whole.LineTo(rb.first + shift, rb.second + shift);
-    for (int y = 0; y < pane.height(); ++y)
-        if (std::memcmp(pane.constScanLine(y), big.constScanLine(shift + y) + 4 * shift, 4 * pane.width()) != 0)
-            return false;
-    return true;
+    return pane == big.Copy(shift, shift, pane.Width(), pane.Height());
 }
 
 }  // namespace
@@ -110,8 +108,8 @@ TEST(Canvas, ClosedOutlineCoversEveryCorner)
 
 TEST(Canvas, RectangleFillsWithBrushOutlinesWithPen)
 {
-    QImage image = FilledImage(20, 20, kPaper);
-    Canvas c(image);
+    TPaneImage image = FilledImage(20, 20, kPaper);
+    Canvas c(image.Raster());
     c.SetPenColor(kPen);
     c.SetBrushColor(kBrush);
     c.Rectangle(2, 3, 7, 9);  // covers x 2..6, y 3..8
@@ -130,8 +128,8 @@ TEST(Canvas, RectangleFillsWithBrushOutlinesWithPen)
 
 TEST(Canvas, SetPixelIsOnePixelAndClipped)
 {
-    QImage image = FilledImage(10, 8, kPaper);
-    Canvas c(image);
+    TPaneImage image = FilledImage(10, 8, kPaper);
+    Canvas c(image.Raster());
     const TPixel outside[] = {{-1, 0}, {10, 0}, {0, -1}, {0, 8}, {INT_MIN, INT_MIN}, {INT_MAX, 3}};
     for (TPixel p : outside)
         c.SetPixel(p.first, p.second, kPen);
@@ -143,24 +141,24 @@ TEST(Canvas, SetPixelIsOnePixelAndClipped)
 
 TEST(Canvas, EllipseFootprintIsItsBoxLessTheFarEdges)
 {
-    QImage image = FilledImage(30, 30, kPaper);
-    Canvas c(image);
+    TPaneImage image = FilledImage(30, 30, kPaper);
+    Canvas c(image.Raster());
     c.SetPenColor(kPen);
     c.SetBrushColor(kBrush);
     c.Ellipse(10 - 3, 20 - 3, 10 + 3, 20 + 3);
-    EXPECT_EQ(Bounds(PixelsOf(image, kPen) | PixelsOf(image, kBrush)), QRect(7, 17, 6, 6));
-    EXPECT_EQ(image.pixel(10, 20), ToQRgb(kBrush));
-    EXPECT_EQ(image.pixel(7, 20), ToQRgb(kPen));
-    EXPECT_EQ(image.pixel(7, 17), ToQRgb(kPaper));  // the corner of the box stays clear
+    EXPECT_EQ(Bounds(PixelsOf(image, kPen) | PixelsOf(image, kBrush)), TBox(7, 17, 6, 6));
+    EXPECT_EQ(image.At(10, 20), PixelWord(kBrush));
+    EXPECT_EQ(image.At(7, 20), PixelWord(kPen));
+    EXPECT_EQ(image.At(7, 17), PixelWord(kPaper));  // the corner of the box stays clear
 
     // Boxes partly or wholly off the pane, even absurdly far, are clipped without harm.
-    QImage small = FilledImage(30, 30, kPaper);
-    Canvas s(small);
+    TPaneImage small = FilledImage(30, 30, kPaper);
+    Canvas s(small.Raster());
     s.SetPenColor(kPen);
     s.Ellipse(-3, -3, 3, 3);
     s.Ellipse(INT_MIN, INT_MIN, INT_MIN + 6, INT_MIN + 6);
     s.Ellipse(INT_MAX - 6, 0, INT_MAX, 6);
-    EXPECT_TRUE(QRect(0, 0, 3, 3).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
+    EXPECT_TRUE(TBox(0, 0, 3, 3).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
 }
 
 // The camera mark, a 6 x 6 ellipse, pixel for pixel as the window has always shown it, whole and
@@ -183,8 +181,8 @@ TEST(Canvas, CameraMarkPixels)
         {{100, 202}, {".oooo.", "......", "......", "......", "......", "......"}},
     };
     for (const auto& c : cases) {
-        QImage image = FilledImage(kPane, kPane, kPaper);
-        Canvas canvas(image);
+        TPaneImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image.Raster());
         canvas.SetPenColor(RGB(120, 120, 255));
         canvas.SetBrushColor(kBrush);
         const auto [cx, cy] = c.centre;
@@ -211,39 +209,39 @@ TEST(Canvas, EllipseStaysInItsBoxAndClipsExactly)
 {
     constexpr int kSmall = 30;
     constexpr int kShift = 40;
-    QImage pane = FilledImage(kSmall, kSmall, kPaper);
-    QImage big = FilledImage(kSmall + 2 * kShift, kSmall + 2 * kShift, kPaper);
+    TPaneImage pane = FilledImage(kSmall, kSmall, kPaper);
+    TPaneImage big = FilledImage(kSmall + 2 * kShift, kSmall + 2 * kShift, kPaper);
     for (int w = 1; w <= 36; ++w)
         for (int h = 1; h <= 36; h += 5)
             for (int at : {-w + 1, -w / 2, 0, 3, kSmall - w / 2, kSmall - 1}) {
-                pane.fill(ToQRgb(kPaper));
-                big.fill(ToQRgb(kPaper));
-                Canvas clipped(pane);
+                pane.Fill(kPaper);
+                big.Fill(kPaper);
+                Canvas clipped(pane.Raster());
                 clipped.SetPenColor(kPen);
                 clipped.SetBrushColor(kBrush);
                 clipped.Ellipse(at, at / 2, at + w, at / 2 + h);
-                Canvas whole(big);
+                Canvas whole(big.Raster());
                 whole.SetPenColor(kPen);
                 whole.SetBrushColor(kBrush);
                 whole.Ellipse(kShift + at, kShift + at / 2, kShift + at + w, kShift + at / 2 + h);
-                const QRect box(kShift + at, kShift + at / 2, w, h);
+                const TBox box(kShift + at, kShift + at / 2, w, h);
                 ASSERT_TRUE(box.contains(Bounds(PixelsOf(big, kPen) | PixelsOf(big, kBrush)))) << w << "x" << h;
-                ASSERT_EQ(pane.copy(0, 0, kSmall, kSmall), big.copy(kShift, kShift, kSmall, kSmall))
+                ASSERT_EQ(pane.Copy(0, 0, kSmall, kSmall), big.Copy(kShift, kShift, kSmall, kSmall))
                     << w << "x" << h << " at " << at;
             }
     // Boxes Qt's own ellipse spilled out of, and one a hundred thousand panes wide.
     const struct {
         long long x1, y1, x2, y2;
-        QRect inPane;  // the box's part inside a 200 x 200 pane
+        TBox inPane;  // the box's part inside a 200 x 200 pane
     } far[] = {
-        {-2, -2, 199, 30, QRect(0, 0, 199, 30)},
-        {198, 0, 32767, 198, QRect(198, 0, 2, 198)},
-        {-4194300, 0, 4194300, 200, QRect(0, 0, kPane, kPane)},
-        {-(1LL << 62), -(1LL << 62), 1LL << 62, 1LL << 62, QRect(0, 0, kPane, kPane)},
+        {-2, -2, 199, 30, TBox(0, 0, 199, 30)},
+        {198, 0, 32767, 198, TBox(198, 0, 2, 198)},
+        {-4194300, 0, 4194300, 200, TBox(0, 0, kPane, kPane)},
+        {-(1LL << 62), -(1LL << 62), 1LL << 62, 1LL << 62, TBox(0, 0, kPane, kPane)},
     };
     for (const auto& c : far) {
-        QImage image = FilledImage(kPane, kPane, kPaper);
-        Canvas canvas(image);
+        TPaneImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image.Raster());
         canvas.SetPenColor(kPen);
         canvas.SetBrushColor(kBrush);
         canvas.Ellipse(c.x1, c.y1, c.x2, c.y2);
@@ -284,8 +282,8 @@ TEST(Canvas, ClippedLinesMatchUnclippedReference)
     for (TPixel size : panes) {
         const int span = std::max(size.first, size.second);
         const int shift = 3 * span;
-        QImage pane = FilledImage(size.first, size.second, kPaper);
-        QImage big = FilledImage(7 * span + 1, 7 * span + 1, kPaper);
+        TPaneImage pane = FilledImage(size.first, size.second, kPaper);
+        TPaneImage big = FilledImage(7 * span + 1, 7 * span + 1, kPaper);
         std::uniform_int_distribution<int> coord(-3 * span, 4 * span);
         for (int n = 0; n < 400; ++n) {
             const TPixel a{coord(rng), coord(rng)};
@@ -306,9 +304,9 @@ TEST(Canvas, FarLinesPaintTheirVisiblePartOnly)
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> step(-7, 7);
     std::uniform_int_distribution<int> inPane(0, kPane - 1);
-    QImage pane = FilledImage(kPane, kPane, kPaper);
+    TPaneImage pane = FilledImage(kPane, kPane, kPaper);
     const int shift = 4 * kPane;
-    QImage big = FilledImage(9 * kPane, 9 * kPane, kPaper);
+    TPaneImage big = FilledImage(9 * kPane, 9 * kPane, kPaper);
     for (int n = 0; n < 300; ++n) {
         const int p = step(rng);
         const int q = step(rng);
@@ -343,12 +341,52 @@ TEST(Canvas, ExtremeLinesAlongAxesAndDiagonal)
         {{INT_MIN, INT_MAX}, {INT_MIN, INT_MIN}, {}},
     };
     for (const auto& c : cases) {
-        QImage image = FilledImage(kPane, kPane, kPaper);
-        Canvas canvas(image);
+        TPaneImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image.Raster());
         canvas.SetPenColor(kPen);
         canvas.MoveTo(c.from.first, c.from.second);
         canvas.LineTo(c.to.first, c.to.second);
         EXPECT_EQ(PixelsOf(image, kPen), c.pixels) << c.from.first << "," << c.from.second;
         EXPECT_LE(canvas.LastLineSteps(), static_cast<long long>(c.pixels.size()));
     }
+}
+
+// Lines that span the whole coordinate range; near-horizontal ones just above or below the pane must
+// not wrap round into it.
+TEST(Canvas, LinesAcrossTheWholeCoordinateRange)
+{
+    constexpr long long kFar = kCanvasLimit;
+    const struct {
+        long long x0, y0, x1, y1;
+        TPixelSet pixels;
+    } cases[] = {
+        {-kFar, -200, kFar, -199, {}},
+        {-kFar, 300, kFar, 299, {}},
+        {-kFar, 5, kFar, 5, Segment(0, 5, kPane, 5)},
+        {7, -kFar, 8, kFar, Segment(8, 0, 8, kPane)},  // the column changes halfway, at y = 0
+    };
+    for (const auto& c : cases) {
+        TPaneImage image = FilledImage(kPane, kPane, kPaper);
+        Canvas canvas(image.Raster());
+        canvas.SetPenColor(kPen);
+        canvas.MoveTo(c.x0, c.y0);
+        canvas.LineTo(c.x1, c.y1);
+        EXPECT_EQ(PixelsOf(image, kPen), c.pixels) << c.x0 << "," << c.y0 << " -> " << c.x1 << "," << c.y1;
+    }
+}
+
+// The 128-bit arithmetic behind far lines and ellipses, at the carries.
+TEST(Canvas, WideArithmeticCarries)
+{
+    constexpr std::uint64_t kMax = ~std::uint64_t{0};
+    const TUint128 square = TUint128::Product(kMax, kMax);  // 2^128 - 2^65 + 1
+    EXPECT_EQ(square.High(), kMax - 1);
+    EXPECT_EQ(square.Low(), 1u);
+    EXPECT_EQ(square / kMax, TUint128(kMax));
+    EXPECT_EQ(square % kMax, TUint128(0));
+    EXPECT_EQ((square + TUint128(kMax)) % kMax, TUint128(0));
+    const TUint128 big = TUint128::Product(1ULL << 40, 3ULL << 40) + 5u;  // 3 * 2^80 + 5
+    EXPECT_EQ(big / (3ULL << 40), TUint128(1ULL << 40));
+    EXPECT_EQ(big % (3ULL << 40), TUint128(5));
+    EXPECT_LT(TUint128(kMax), TUint128(kMax) + 1u);
 }

@@ -63,30 +63,28 @@ protected:
 
     std::string Scratch(const char* name) const { return scratch_.filePath(name).toStdString(); }
 
+    // Starts openbox, then the program under it.
+    void StartUnderOpenbox(ProgramWindow& window)
+    {
+        ASSERT_TRUE(wm_.Start({"openbox", "--sm-disable"}, display_.ClientEnv(), Scratch("openbox.log")));
+        ASSERT_TRUE(WaitFor([&] { return display_.Run({"wmctrl", "-m"}).has_value(); })) << "openbox did not start";
+        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)));
+    }
+
     QTemporaryDir scratch_;
     VirtualDisplay display_;
+    ChildProcess wm_;  // stopped before the display: members go in reverse order
 };
 
-// Openbox maximises the window as it asks, restores it to its normal size with the panes where
-// they were, and finds the program's own icon on the window.
-TEST_F(DesktopSessionTest, OpenboxMaximisesRestoresAndShowsTheIcon)
+// Openbox maximises the window as it asks and restores it to its normal size with the panes where
+// they were.
+TEST_F(DesktopSessionTest, OpenboxMaximisesAndRestores)
 {
-    ChildProcess wm;
-    ASSERT_TRUE(wm.Start({"openbox", "--sm-disable"}, display_.ClientEnv(), Scratch("openbox.log")));
-    ASSERT_TRUE(WaitFor([&] { return display_.Run({"wmctrl", "-m"}).has_value(); })) << "openbox did not start";
     ProgramWindow window(display_);
-    ASSERT_TRUE(window.Start(TIRVOK3_BINARY));
+    ASSERT_NO_FATAL_FAILURE(StartUnderOpenbox(window));
     auto state = [&] { return display_.Run({"xprop", "-id", window.Id(), "_NET_WM_STATE"}).value_or(""); };
     EXPECT_TRUE(WaitFor([&] { return state().find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos; })) << state();
     EXPECT_NE(state().find("_NET_WM_STATE_MAXIMIZED_VERT"), std::string::npos);
-
-    const auto icon = display_.Run({"xprop", "-id", window.Id(), "-notype", "_NET_WM_ICON"}).value_or("");
-    // Qt hands the window manager the renditions up to 128 pixels; the 256 one serves docks through the theme.
-    for (const char* size : {"16 x 16", "32 x 32", "48 x 48", "128 x 128"})
-        EXPECT_NE(icon.find(std::string("Icon (") + size + ")"), std::string::npos)
-            << size << " in " << icon.substr(0, 80);
-    const auto wmClass = display_.Run({"xprop", "-id", window.Id(), "WM_CLASS"}).value_or("");
-    EXPECT_NE(wmClass.find("\"Tirvok3\""), std::string::npos) << wmClass << " (StartupWMClass of the desktop entry)";
 
     ASSERT_TRUE(window.Locate());
     const auto before = Panes(window, window.ShotWhen([&](const QImage& s) { return FrameDrawn(Panes(window, s)); }));
@@ -99,6 +97,20 @@ TEST_F(DesktopSessionTest, OpenboxMaximisesRestoresAndShowsTheIcon)
         EXPECT_TRUE(after[i] == before[i]) << "pane " << i << " moved or changed";
 }
 
+// The window manager finds the program's own icon and class on the window.
+TEST_F(DesktopSessionTest, OpenboxShowsTheIconAndClass)
+{
+    ProgramWindow window(display_);
+    ASSERT_NO_FATAL_FAILURE(StartUnderOpenbox(window));
+    const auto icon = display_.Run({"xprop", "-id", window.Id(), "-notype", "_NET_WM_ICON"}).value_or("");
+    // Qt hands the window manager the renditions up to 128 pixels; the 256 one serves docks through the theme.
+    for (const char* size : {"16 x 16", "32 x 32", "48 x 48", "128 x 128"})
+        EXPECT_NE(icon.find(std::string("Icon (") + size + ")"), std::string::npos)
+            << size << " in " << icon.substr(0, 80);
+    const auto wmClass = display_.Run({"xprop", "-id", window.Id(), "WM_CLASS"}).value_or("");
+    EXPECT_NE(wmClass.find("\"Tirvok3\""), std::string::npos) << wmClass << " (StartupWMClass of the desktop entry)";
+}
+
 // Scaled up, the panes stay crisp: device pixel (x, y) shows pane pixel (floor(x / s), floor(y / s)),
 // so at QT_SCALE_FACTOR=2 each pane pixel is an exact 2 x 2 block, and at 1.5 no colour is blended.
 TEST_F(DesktopSessionTest, ScaledPanesShowEveryPixelCrisply)
@@ -106,14 +118,14 @@ TEST_F(DesktopSessionTest, ScaledPanesShowEveryPixelCrisply)
     std::vector<QImage> plain;
     {
         ProgramWindow window(display_);
-        ASSERT_TRUE(window.Start(TIRVOK3_BINARY));
+        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)));
         plain = Panes(window, window.ShotWhen([&](const QImage& s) { return FrameDrawn(Panes(window, s)); }));
     }
     for (const char* factor : {"2", "1.5"}) {
         SCOPED_TRACE(factor);
         const double scale = std::atof(factor);
         ProgramWindow window(display_);
-        ASSERT_TRUE(window.Start(TIRVOK3_BINARY, {std::string("QT_SCALE_FACTOR=") + factor}));
+        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY), {std::string("QT_SCALE_FACTOR=") + factor}));
         auto scaled = [&](const QImage& shot) {
             std::vector<QImage> panes;
             for (QPoint at : kPaneOrigins)

@@ -8,7 +8,6 @@
 #include "render/view3b.h"
 #include "scene/editing.h"
 
-#include <QImage>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -21,21 +20,16 @@ namespace {
 inline constexpr int kSide = 200;
 inline constexpr double kInf = std::numeric_limits<double>::infinity();
 inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-inline constexpr QRgb kWhitePixel = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kWhitePixel = PixelWord(kWhite);
 
-QImage BlankPane()
-{
-    QImage image(kSide, kSide, QImage::Format_RGB32);
-    image.fill(kWhitePixel);
-    return image;
-}
+TPaneImage BlankPane() { return TPaneImage(kSide, kSide, kWhite); }
 
-int PaintedPixels(const QImage& image)
+int PaintedPixels(const TPaneImage& image)
 {
     int painted = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            painted += image.pixel(x, y) != kWhitePixel ? 1 : 0;
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            painted += image.At(x, y) != kWhitePixel ? 1 : 0;
     return painted;
 }
 
@@ -123,8 +117,8 @@ TEST(Extreme, FarLineStepsOnlyThroughItsVisiblePart)
         {-far, kSide + 1, far, kSide + 1, 0},                 // just below the pane
     };
     for (const auto& c : cases) {
-        QImage image = BlankPane();
-        Canvas pane(image);
+        TPaneImage image = BlankPane();
+        Canvas pane(image.Raster());
         pane.MoveTo(c.x0, c.y0);
         pane.LineTo(c.x1, c.y1);
         EXPECT_EQ(pane.LastLineSteps(), c.steps) << c.x0 << "," << c.y0 << " -> " << c.x1 << "," << c.y1;
@@ -145,13 +139,13 @@ TEST(Extreme, FarPrismFootprintPaintsOnlyThePane)
             prism.c[i].x = corners[i][0];
             prism.c[i].y = corners[i][1];
         }
-        QImage image = BlankPane();
-        Canvas pane(image);
+        TPaneImage image = BlankPane();
+        Canvas pane(image.Raster());
         DrawPrismFootprint(prism, origin, pane);
         EXPECT_EQ(pane.LastLineSteps(), kSide);  // c3 -> c0 is the last line drawn
         EXPECT_EQ(PaintedPixels(image), kSide);
-        EXPECT_NE(image.pixel(50, 0), kWhitePixel);
-        EXPECT_NE(image.pixel(50, kSide - 1), kWhitePixel);
+        EXPECT_NE(image.At(50, 0), kWhitePixel);
+        EXPECT_NE(image.At(50, kSide - 1), kWhitePixel);
     }
 }
 
@@ -167,12 +161,12 @@ TEST(Extreme, WireAtNonFinitePositionsPaintsOnlyTheVisibleEdge)
         prism.c[i].sx = sx[i];
         prism.c[i].sy = sy[i];
     }
-    QImage image = BlankPane();
-    Canvas pane(image);
+    TPaneImage image = BlankPane();
+    Canvas pane(image.Raster());
     DrawPrismWire(prism, pane);
     EXPECT_EQ(pane.LastLineSteps(), kSide);
     for (int x = 0; x < kSide; ++x)
-        EXPECT_NE(image.pixel(x, 20), kWhitePixel) << x;
+        EXPECT_NE(image.At(x, 20), kWhitePixel) << x;
     EXPECT_EQ(PaintedPixels(image), kSide);
 }
 
@@ -194,8 +188,8 @@ TEST(Extreme, FrameOfExtremesDrawsSoundly)
         ASSERT_TRUE(AddPrismAt(*scene, top ? TPlanView::XY : TPlanView::XZ, {far * (k % 3), top ? far : -far}));
         StretchLastPrism(*scene, far * ((k + 1) % 3), far * (k % 4));
     }
-    QImage xy = BlankPane(), xz = BlankPane(), yz = BlankPane(), b3 = BlankPane();
-    DrawFrame(*scene, {xy, xz, yz, b3});
+    TPaneImage xy = BlankPane(), xz = BlankPane(), yz = BlankPane(), b3 = BlankPane();
+    DrawFrame(*scene, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
 
     EXPECT_TRUE(std::isfinite(scene->ViewAngles.azimuth));
     EXPECT_TRUE(std::isfinite(scene->ViewAngles.elevation));
@@ -205,16 +199,16 @@ TEST(Extreme, FrameOfExtremesDrawsSoundly)
     // Every origin is a multiple of 10, so the dots sit on the multiples of 10 of each pane. The
     // sight line runs along a diagonal of the YZ pane and through the corner of the XZ pane; in the
     // XY pane it runs parallel to the diagonal but 2e9 pixels below it, so it misses that pane.
-    const QRgb dot = 0xFF000000u;
-    const QRgb sight = 0xFFFF0000u;
-    for (const QImage* plan : {&xy, &xz, &yz}) {
-        EXPECT_EQ(plan->pixel(10, 190), dot);
-        EXPECT_EQ(plan->pixel(190, 10), dot);
-        EXPECT_EQ(plan->pixel(15, 25), kWhitePixel);
+    const std::uint32_t dot = PixelWord(kBlack);
+    const std::uint32_t sight = PixelWord(kAxisZ);
+    for (const TPaneImage* plan : {&xy, &xz, &yz}) {
+        EXPECT_EQ(plan->At(10, 190), dot);
+        EXPECT_EQ(plan->At(190, 10), dot);
+        EXPECT_EQ(plan->At(15, 25), kWhitePixel);
     }
     EXPECT_EQ(PaintedPixels(xy), 20 * 20);
-    EXPECT_EQ(yz.pixel(100, 100), sight);
-    EXPECT_EQ(xz.pixel(0, 0), sight);
+    EXPECT_EQ(yz.At(100, 100), sight);
+    EXPECT_EQ(xz.At(0, 0), sight);
     // Nothing else reaches the XZ pane: 20 x 20 dots at 0, 10, ..., 190, one of them now red.
     EXPECT_EQ(PaintedPixels(xz), 20 * 20);
 }
@@ -227,13 +221,13 @@ TEST(Extreme, FarCameraKeepsItsTrueSightLine)
     PlanMouseDown(*scene, TPlanView::XY, TMouseButton::Left, 114, 86, TTool::Kamera);
     PlanMouseMove(*scene, TPlanView::XY, 671127040, -2147483647, kSide, kSide, TTool::Kamera);
     PlanMouseUp(*scene, TPlanView::XY, TMouseButton::Left, TTool::Kamera);
-    QImage xy = BlankPane(), xz = BlankPane(), yz = BlankPane(), b3 = BlankPane();
-    DrawFrame(*scene, {xy, xz, yz, b3});
-    const QRgb sight = 0xFFFF0000u;
+    TPaneImage xy = BlankPane(), xz = BlankPane(), yz = BlankPane(), b3 = BlankPane();
+    DrawFrame(*scene, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
+    const std::uint32_t sight = PixelWord(kAxisZ);
     int rowZero = -1, painted = 0;
     for (int y = 0; y < kSide; ++y)
         for (int x = 0; x < kSide; ++x)
-            if (xy.pixel(x, y) == sight) {
+            if (xy.At(x, y) == sight) {
                 ++painted;
                 rowZero = y == 0 ? x : rowZero;
             }

@@ -1,10 +1,9 @@
 // The main window as it opens: layout, look, tool group, frame timer and readouts.
 #include "form_fixture.h"
 
-#include "render/readout.h"
+#include "readoutformat.h"
 
 #include <QImage>
-#include <QLocale>
 
 #include <cmath>
 #include <cstdio>

@@ -132,11 +132,11 @@ TEST(LeanFrame, SameValuesAndPixelsAsThePlainFrame)
             auto lean = RandomScene(c, rng, prisms);
             auto plain = std::make_unique<TScene>(*lean);
 
-            QImage xy = FilledImage(kPane, kPane, kJunk), xz = xy.copy(), yz = xy.copy(), b3 = xy.copy();
-            DrawFrame(*lean, {xy, xz, yz, b3});
+            TPaneImage xy = FilledImage(kPane, kPane, kJunk), xz = xy, yz = xy, b3 = xy;
+            DrawFrame(*lean, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
             PlainProjectScene(*plain);
-            QImage expected = FilledImage(kPane, kPane, kJunk);
-            Canvas canvas(expected);
+            TPaneImage expected = FilledImage(kPane, kPane, kJunk);
+            Canvas canvas(expected.Raster());
             PlainDraw3B(*plain, canvas);
 
             EXPECT_TRUE(Identical(lean->ViewAngles.azimuth, plain->ViewAngles.azimuth));
@@ -152,7 +152,7 @@ TEST(LeanFrame, SameValuesAndPixelsAsThePlainFrame)
                         << "prism " << k << " corner " << i;
             for (int y = 0; y < kPane; ++y)
                 for (int x = 0; x < kPane; ++x)
-                    ASSERT_EQ(b3.pixel(x, y), expected.pixel(x, y)) << "pixel " << x << "," << y;
+                    ASSERT_EQ(b3.At(x, y), expected.At(x, y)) << "pixel " << x << "," << y;
         }
     }
 }

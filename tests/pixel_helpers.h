@@ -1,10 +1,10 @@
 #pragma once
 
+#include "render/raster.h"
 #include "scene/types.h"
 
-#include <QImage>
-#include <QRect>
-
+#include <algorithm>
+#include <ostream>
 #include <set>
 #include <utility>
 
@@ -12,32 +12,44 @@
 using TPixel = std::pair<int, int>;
 using TPixelSet = std::set<TPixel>;
 
-// The image word a packed colour is stored as: 0xFFRRGGBB.
-inline QRgb ToQRgb(TColor c) { return qRgb(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c))); }
+// A box of pixels: left, top, width, height; empty when either size is 0.
+struct TBox {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
 
-// A w x h pane image filled with one colour.
-inline QImage FilledImage(int w, int h, TColor c)
+    int right() const { return x + w - 1; }
+    bool contains(const TBox& b) const
+    {
+        return b.w == 0 || (b.x >= x && b.y >= y && b.x + b.w <= x + w && b.y + b.h <= y + h);
+    }
+    bool operator==(const TBox&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const TBox& b)
 {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(ToQRgb(c));
-    return image;
+    return out << "(" << b.x << "," << b.y << " " << b.w << "x" << b.h << ")";
 }
 
+// A w x h pane image filled with one colour.
+inline TPaneImage FilledImage(int w, int h, TColor c) { return TPaneImage(w, h, c); }
+
 // Pixels of colour c inside the window (x0, y0, w, h) of an image, relative to the window's corner.
-inline TPixelSet PixelsOf(const QImage& image, TColor c, int x0, int y0, int w, int h)
+inline TPixelSet PixelsOf(const TPaneImage& image, TColor c, int x0, int y0, int w, int h)
 {
     TPixelSet found;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (image.pixel(x0 + x, y0 + y) == ToQRgb(c))
+            if (image.At(x0 + x, y0 + y) == PixelWord(c))
                 found.insert({x, y});
     return found;
 }
 
 // Pixels of colour c in the whole image.
-inline TPixelSet PixelsOf(const QImage& image, TColor c)
+inline TPixelSet PixelsOf(const TPaneImage& image, TColor c)
 {
-    return PixelsOf(image, c, 0, 0, image.width(), image.height());
+    return PixelsOf(image, c, 0, 0, image.Width(), image.Height());
 }
 
 // Pixels of a horizontal, vertical or 45-degree run from (x0, y0) towards (x1, y1), end pixel left out.
@@ -58,13 +70,19 @@ inline TPixelSet operator|(TPixelSet a, const TPixelSet& b)
     return a;
 }
 
-// The smallest rectangle holding every pixel of a (empty for no pixels).
-inline QRect Bounds(const TPixelSet& a)
+// The smallest box holding every pixel of a (empty for no pixels).
+inline TBox Bounds(const TPixelSet& a)
 {
-    QRect box;
-    for (const TPixel& p : a)
-        box |= QRect(p.first, p.second, 1, 1);
-    return box;
+    if (a.empty())
+        return {};
+    int left = a.begin()->first, right = left, top = a.begin()->second, bottom = top;
+    for (const TPixel& p : a) {
+        left = std::min(left, p.first);
+        right = std::max(right, p.first);
+        top = std::min(top, p.second);
+        bottom = std::max(bottom, p.second);
+    }
+    return {left, top, right - left + 1, bottom - top + 1};
 }
 
 // The pixels of a that lie in a w x h pane.

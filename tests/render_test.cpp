@@ -43,10 +43,10 @@ std::unique_ptr<TScene> NewScene(TVec3 camera = kFarAway, TVec3 focus = kFarAway
 }
 
 // One redraw of a pane of the given size, over an image full of junk.
-QImage Draw(const TScene& scene, TDraw draw, int w = kPane, int h = kPane)
+TPaneImage Draw(const TScene& scene, TDraw draw, int w = kPane, int h = kPane)
 {
-    QImage image = FilledImage(w, h, kJunk);
-    Canvas canvas(image);
+    TPaneImage image = FilledImage(w, h, kJunk);
+    Canvas canvas(image.Raster());
     draw(scene, canvas);
     return image;
 }
@@ -105,10 +105,10 @@ TEST(Render, BackgroundCoversWholePane)
     s->BackColor = RGB(250, 240, 230);
     s->ViewOriginXY = s->ViewOriginXZ = s->ViewOriginYZ = {105, 105};
     for (TDraw draw : {DrawPlanXY, DrawPlanXZ, DrawPlanYZ}) {
-        const QImage image = Draw(*s, draw);
+        const TPaneImage image = Draw(*s, draw);
         EXPECT_TRUE(PixelsOf(image, kJunk).empty());
         for (TPixel corner : {TPixel{0, 0}, TPixel{199, 0}, TPixel{0, 199}, TPixel{199, 199}})
-            EXPECT_EQ(image.pixel(corner.first, corner.second), ToQRgb(s->BackColor));
+            EXPECT_EQ(image.At(corner.first, corner.second), PixelWord(s->BackColor));
     }
     // Unprojected markers all sit at (0, 0): the 3D view is background only.
     EXPECT_EQ(PixelsOf(Draw(*s, Draw3B), s->BackColor).size(), std::size_t(kPane * kPane));
@@ -121,12 +121,12 @@ TEST(Render, PlanArrowsInViewColours)
     const TPixelSet horizontal = Segment(100, 100, 200, 100) | Segment(195, 95, 200, 100) | Segment(200, 100, 195, 105);
     for (const TPlanCase& plan : kPlans) {
         auto s = NewScene();
-        const QImage image = Draw(*s, plan.draw);
+        const TPaneImage image = Draw(*s, plan.draw);
         EXPECT_EQ(PixelsOf(image, plan.vertical), Minus(vertical, grid)) << plan.name;
         EXPECT_EQ(PixelsOf(image, plan.horizontal), InPane(Minus(Minus(horizontal, vertical), grid), kPane, kPane))
             << plan.name;
-        EXPECT_EQ(image.pixel(200 - 1, 100), ToQRgb(plan.horizontal)) << plan.name;  // (200, 100) is off the pane
-        EXPECT_EQ(image.pixel(100, 1), ToQRgb(plan.vertical)) << plan.name;
+        EXPECT_EQ(image.At(200 - 1, 100), PixelWord(plan.horizontal)) << plan.name;  // (200, 100) is off the pane
+        EXPECT_EQ(image.At(100, 1), PixelWord(plan.vertical)) << plan.name;
     }
 }
 
@@ -168,10 +168,10 @@ TEST(Render, CameraMarkerAndSightLine)
     for (const auto& c : cases) {
         const TPlanCase& plan = kPlans[int(c.view)];
         auto s = NewScene(c.camera, c.focus);
-        const QImage image = Draw(*s, plan.draw);
+        const TPaneImage image = Draw(*s, plan.draw);
         const TPixelSet ring = PixelsOf(image, kLightBlue);
-        EXPECT_EQ(Bounds(ring), QRect(118, 68, 6, 6)) << plan.name;
-        EXPECT_EQ(image.pixel(120, 70), ToQRgb(kWhite)) << plan.name;  // grid dot under the filled circle
+        EXPECT_EQ(Bounds(ring), TBox(118, 68, 6, 6)) << plan.name;
+        EXPECT_EQ(image.At(120, 70), PixelWord(kWhite)) << plan.name;  // grid dot under the filled circle
         TPixelSet sight;
         for (const TPixel& p : PixelsOf(image, kAxisZ))
             if (p.first >= 110)
@@ -183,17 +183,17 @@ TEST(Render, CameraMarkerAndSightLine)
 TEST(Render, CameraOnFocusShowsOnlyTheCircle)
 {
     auto s = NewScene({21, 29, 0}, {21, 29, 0});
-    const QImage image = Draw(*s, DrawPlanXY);
+    const TPaneImage image = Draw(*s, DrawPlanXY);
     EXPECT_TRUE(PixelsOf(image, kAxisZ).empty());
     EXPECT_FALSE(PixelsOf(image, kLightBlue).empty());
-    EXPECT_EQ(image.pixel(121, 71), ToQRgb(kWhite));
+    EXPECT_EQ(image.At(121, 71), PixelWord(kWhite));
 }
 
 TEST(Render, PlanPositionsTakeFloor)
 {
     // x = -100.5 lands on pixel -1: the circle shows only its right part and the sight line not at all.
     auto s = NewScene({-100.5, 0, 0}, {-100.5, 40, 0});
-    const QImage image = Draw(*s, DrawPlanXY);
+    const TPaneImage image = Draw(*s, DrawPlanXY);
     EXPECT_TRUE(PixelsOf(image, kAxisZ).empty());
     EXPECT_EQ(Bounds(PixelsOf(image, kLightBlue)).right(), 1);
 }
@@ -203,13 +203,13 @@ TEST(Render, TopViewOutlinesEveryPrism)
     auto s = NewScene();
     for (int k = 0; k < kManyPrisms; ++k)
         PutBox(*AppendPrism(*s), BoxAt(k).first, BoxAt(k).second);
-    const QImage image = Draw(*s, DrawPlanXY);
+    const TPaneImage image = Draw(*s, DrawPlanXY);
     EXPECT_EQ(PixelsOf(image, kLightBlue).size(), kManyPrisms * kBoxOutline);
     for (int k = 0; k < kManyPrisms; ++k) {
         const auto [x, y] = BoxAt(k);
         for (TPixel corner : {TPixel{x, y}, TPixel{x + 4, y}, TPixel{x + 4, y + 4}, TPixel{x, y + 4}})
-            ASSERT_EQ(image.pixel(corner.first, corner.second), ToQRgb(kLightBlue)) << k;
-        ASSERT_NE(image.pixel(x + 2, y + 2), ToQRgb(kLightBlue)) << k;
+            ASSERT_EQ(image.At(corner.first, corner.second), PixelWord(kLightBlue)) << k;
+        ASSERT_NE(image.At(x + 2, y + 2), PixelWord(kLightBlue)) << k;
     }
     for (TDraw side : {DrawPlanXZ, DrawPlanYZ})
         EXPECT_TRUE(PixelsOf(Draw(*s, side), kLightBlue).empty());
@@ -219,7 +219,7 @@ TEST(Render, AxesWithCameraOnFocusAtOrigin)
 {
     auto s = NewScene({}, {});
     ProjectScene(*s, kPane, kPane);
-    const QImage image = Draw(*s, Draw3B);
+    const TPaneImage image = Draw(*s, Draw3B);
     EXPECT_EQ(PixelsOf(image, kAxisZ), Segment(100, 99, 100, -1));  // on to (100, -101), (100, 100) turns green
     EXPECT_EQ(PixelsOf(image, kAxisY), Segment(100, 100, -1, 100));
     EXPECT_TRUE(PixelsOf(image, kAxisX).empty());
@@ -229,17 +229,17 @@ TEST(Render, AxesWithCameraOnFocusAtOrigin)
 TEST(Render, FrameProjectsForThe3DPaneThenDraws)
 {
     auto s = NewScene({}, {});
-    QImage xy = FilledImage(kPane, kPane, kJunk);
-    QImage xz = FilledImage(kPane, kPane, kJunk);
-    QImage yz = FilledImage(kPane, kPane, kJunk);
-    QImage b3 = FilledImage(300, 200, kJunk);  // S = 300, half = 150
-    DrawFrame(*s, {xy, xz, yz, b3});
+    TPaneImage xy = FilledImage(kPane, kPane, kJunk);
+    TPaneImage xz = FilledImage(kPane, kPane, kJunk);
+    TPaneImage yz = FilledImage(kPane, kPane, kJunk);
+    TPaneImage b3 = FilledImage(300, 200, kJunk);  // S = 300, half = 150
+    DrawFrame(*s, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
     EXPECT_EQ(PixelsOf(b3, kAxisZ), Segment(150, 149, 150, -1));
     EXPECT_EQ(PixelsOf(b3, kAxisY), Segment(150, 150, -1, 150));
-    for (const QImage* plan : {&xy, &xz, &yz})
+    for (const TPaneImage* plan : {&xy, &xz, &yz})
         EXPECT_TRUE(PixelsOf(*plan, kJunk).empty());
-    EXPECT_EQ(xy.pixel(151, 100), ToQRgb(kAxisX));
-    EXPECT_EQ(yz.pixel(151, 100), ToQRgb(kAxisY));
+    EXPECT_EQ(xy.At(151, 100), PixelWord(kAxisX));
+    EXPECT_EQ(yz.At(151, 100), PixelWord(kAxisY));
 }
 
 TEST(Render, PrismFromTopViewIsOneQuadrilateral)
@@ -250,8 +250,8 @@ TEST(Render, PrismFromTopViewIsOneQuadrilateral)
     for (int i = 0; i < 8; ++i)
         p.c[i] = {corners[i % 4][0], corners[i % 4][1], 0, 0, 0};
     ProjectScene(*s, kPane, kPane);
-    QImage quad = FilledImage(kPane, kPane, kWhite);
-    Canvas outline(quad);
+    TPaneImage quad = FilledImage(kPane, kPane, kWhite);
+    Canvas outline(quad.Raster());
     outline.MoveTo(PanePixel(p.c[0].sx), PanePixel(p.c[0].sy));
     for (int i : {1, 2, 3, 0})
         outline.LineTo(PanePixel(p.c[i].sx), PanePixel(p.c[i].sy));
@@ -315,7 +315,7 @@ TEST(Render, FarAwayPositionsAreClipped)
         s->AxisMarkers[i].sx = ends[i][0];
         s->AxisMarkers[i].sy = ends[i][1];
     }
-    QImage image = Draw(*s, Draw3B);
+    TPaneImage image = Draw(*s, Draw3B);
     EXPECT_EQ(PixelsOf(image, kAxisZ), Segment(0, 100, 100, 100));
     EXPECT_EQ(PixelsOf(image, kAxisY), Segment(100, 0, 100, 100));
     EXPECT_EQ(PixelsOf(image, kAxisX), Segment(100, 100, 200, 100));

@@ -194,11 +194,23 @@ bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geo
     return false;
 }
 
-bool ProgramWindow::Start(const std::string& binary, const std::vector<std::string>& extraEnv)
+std::vector<std::string> ProgramCommand(const std::string& builtBinary)
+{
+    const char* command = std::getenv("TIRVOK3_COMMAND");
+    if (command == nullptr || *command == 0)
+        return {builtBinary};
+    std::vector<std::string> argv;
+    std::istringstream words(command);
+    for (std::string word; words >> word;)
+        argv.push_back(word);
+    return argv;
+}
+
+bool ProgramWindow::Start(const std::vector<std::string>& command, const std::vector<std::string>& extraEnv)
 {
     std::vector<std::string> env = display_.ClientEnv();
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    if (!scratch_.isValid() || !program_.Start({binary}, env, scratch_.filePath("program.log").toStdString()))
+    if (!scratch_.isValid() || !program_.Start(command, env, scratch_.filePath("program.log").toStdString()))
         return false;
     // --onlyvisible: the window is mapped, so its position is final (there is no window manager).
     const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});

@@ -57,14 +57,18 @@ private:
     std::vector<std::string> env_;
 };
 
+// The command that starts the program under test: TIRVOK3_COMMAND split at its spaces when that is set
+// (say, Wine and the Windows .exe), else the built binary alone.
+std::vector<std::string> ProgramCommand(const std::string& builtBinary);
+
 // The program under test, started in a VirtualDisplay, with its window's client area located on screen.
 class ProgramWindow {
 public:
     explicit ProgramWindow(const VirtualDisplay& display) : display_(display) {}
 
-    // Starts the binary (with NAME=value entries added to the client environment), finds the window
+    // Runs the command (with NAME=value entries added to the client environment), finds the window
     // titled "Tirvok 3" and reads its position; false on failure.
-    bool Start(const std::string& binary, const std::vector<std::string>& extraEnv = {});
+    bool Start(const std::vector<std::string>& command, const std::vector<std::string>& extraEnv = {});
     // Reads the client area's screen position and size again (after a window manager moved it).
     bool Locate();
     // The X window id, as xdotool prints it.

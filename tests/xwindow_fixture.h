@@ -119,7 +119,7 @@ protected:
     {
         ASSERT_TRUE(displayUp_) << "could not start Xvfb on any of :90..:99";
         window_ = std::make_unique<ProgramWindow>(*display_);
-        ASSERT_TRUE(window_->Start(TIRVOK3_BINARY)) << "no window titled \"Tirvok 3\" showed up";
+        ASSERT_TRUE(window_->Start(ProgramCommand(TIRVOK3_BINARY))) << "no window titled \"Tirvok 3\" showed up";
         // The first frame has drawn the top view's grid (the panes start plain white).
         start_ = window_->ShotWhen([&](const QImage& s) { return At(s, Pane::XY, {10, 10}) == kBlack; });
         ASSERT_EQ(At(start_, Pane::XY, {10, 10}), kBlack) << "no frame was drawn";

@@ -1,8 +1,6 @@
 #include "canvas.h"
 
-#include "vector_state.h"
-
-#include <QImage>
+#include "wide.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +8,7 @@
 namespace {
 
 // Wide enough for products of two coordinate differences within kCanvasLimit.
-__extension__ typedef __int128 Wide;
-
-std::uint32_t ToArgb(TColor c) { return 0xFF000000u | (RedOf(c) << 16) | (GreenOf(c) << 8) | BlueOf(c); }
+using Wide = TUint128;
 
 long long Clamp(long long v) { return std::clamp(v, -kCanvasLimit, kCanvasLimit); }
 
@@ -26,20 +22,28 @@ T CeilDiv(T num, T den)
     return (num + den - 1) / den;
 }
 
-// Narrows the steps lo..hi to those whose minor offset floor((2 i adn + steps) / (2 steps)) lies in
-// a..b (0 <= a <= b) and gives that offset and its remainder at lo; T must hold 4 (b + 1) steps.
+// Narrows the steps lo..hi (0 <= lo) to those whose minor offset floor((2 i adn + steps) / (2 steps))
+// lies in a..b (0 <= a <= b) and gives that offset and its remainder at lo; T must hold 4 (b + 1) steps.
 template <typename T>
 bool ClipMinor(long long steps, long long adn, long long a, long long b, long long& lo, long long& hi,
                long long& offset, long long& rem)
 {
+    if (lo > hi)
+        return false;
     if (adn == 0) {
         if (a > 0)
             return false;
     } else {
-        if (a > 0)
-            lo = std::max(lo, static_cast<long long>(CeilDiv<T>((2 * T(a) - 1) * steps, 2 * T(adn))));
+        // Both bounds are compared before they narrow to 64 bits: a line that reaches offset a only
+        // beyond its last step must not wrap round to an early step.
+        if (a > 0) {
+            const T first = CeilDiv<T>((2 * T(a) - 1) * steps, 2 * T(adn));
+            lo = static_cast<long long>(std::clamp(first, T(lo), T(hi) + 1));
+        }
+        if (lo > hi)
+            return false;
         const T last = CeilDiv<T>((2 * T(b) + 1) * steps, 2 * T(adn)) - 1;
-        hi = std::min(hi, static_cast<long long>(std::min(last, T(hi))));
+        hi = static_cast<long long>(std::min(last, T(hi)));
     }
     if (lo > hi)
         return false;
@@ -53,18 +57,21 @@ bool ClipMinor(long long steps, long long adn, long long a, long long b, long lo
 long long FloorHalf(long long num) { return num >= 0 ? num / 2 : -((1 - num) / 2); }
 long long CeilHalf(long long num) { return -FloorHalf(-num); }
 
-// Boxes up to this size get their ellipse rows in exact integers; larger ones in long double.
+// Boxes up to this size get their ellipse rows in exact integers; larger ones in doubles.
 inline constexpr long long kExactEllipse = 1LL << 30;
 
 // Largest e >= 0 with (e / w)^2 + (d / h)^2 <= 1, for |d| < h: half an ellipse row in half-pixels.
 long long HalfRow(long long w, long long h, long long d)
 {
-    const Wide inner = Wide(h - d) * (h + d);
-    long long e = static_cast<long long>(w * std::sqrt(static_cast<long double>(inner)) / h);
+    // Doubles only estimate it, the same way on every target (IEEE square root is exact to the bit).
+    const double estimate = double(w) * std::sqrt(double(h - d) * double(h + d)) / double(h);
+    long long e = static_cast<long long>(std::min(estimate, double(w)));
     if (w > kExactEllipse || h > kExactEllipse)
         return std::clamp(e, 0LL, w);
-    const Wide limit = Wide(w) * w * inner;
-    const auto fits = [&](long long k) { return Wide(k) * k * h * h <= limit; };
+    // Exact: every factor is below 2^31, so each pair of them fits 64 bits and the whole 128.
+    const auto u = [](long long v) { return static_cast<std::uint64_t>(v); };
+    const Wide limit = Wide::Product(u(w * w), u((h - d) * (h + d)));
+    const auto fits = [&](long long k) { return Wide::Product(u(k * k), u(h * h)) <= limit; };
     while (fits(e + 1))
         ++e;
     while (e > 0 && !fits(e))
@@ -91,14 +98,6 @@ long long PlanPanePixel(double v)
         return kCanvasLimit;
     return static_cast<long long>(std::floor(v));
 }
-
-Canvas::Canvas(QImage& image)
-    : image_(image),
-      width_(image.width()),
-      height_(image.height()),
-      pixels_(reinterpret_cast<std::uint32_t*>(image.bits())),
-      stride_(image.bytesPerLine() / 4)
-{}
 
 void Canvas::MoveTo(long long x, long long y)
 {
@@ -130,8 +129,8 @@ void Canvas::LineTo(long long x, long long y)
     const long long adn = std::abs(dn);
     const int sm = dm > 0 ? 1 : -1;
     const int sn = dn > 0 ? 1 : -1;
-    const long long spanM = xMajor ? width_ : height_;
-    const long long spanN = xMajor ? height_ : width_;
+    const long long spanM = xMajor ? Width() : Height();
+    const long long spanN = xMajor ? Height() : Width();
 
     // Steps i whose major coordinate m0 + sm * i lies in 0..spanM-1.
     long long lo = 0;
@@ -160,12 +159,12 @@ void Canvas::LineTo(long long x, long long y)
     const long long twoSteps = 2 * steps;
     long long n = n0 + sn * offset;
     long long m = m0 + sm * lo;
-    const std::uint32_t colour = ToArgb(pen_);
+    const std::uint32_t colour = PixelWord(pen_);
     for (long long i = lo; i <= hi; ++i) {
         if (xMajor)
-            pixels_[n * stride_ + m] = colour;
+            Row(n)[m] = colour;
         else
-            pixels_[m * stride_ + n] = colour;
+            Row(m)[n] = colour;
         m += sm;
         rem += 2 * adn;
         if (rem >= twoSteps) {
@@ -179,42 +178,38 @@ void Canvas::LineTo(long long x, long long y)
 
 void Canvas::FillSpan(long long y, long long x1, long long x2, TColor c)
 {
-    if (y < 0 || y >= height_)
+    if (y < 0 || y >= Height())
         return;
     x1 = std::max(x1, 0LL);
-    x2 = std::min(x2, static_cast<long long>(width_));
+    x2 = std::min(x2, static_cast<long long>(Width()));
     if (x1 >= x2)
         return;
-    std::uint32_t* row = Row(int(y));
-    std::fill(row + x1, row + x2, ToArgb(c));
+    std::uint32_t* row = Row(y);
+    std::fill(row + x1, row + x2, PixelWord(c));
 }
 
 void Canvas::Rectangle(long long x1, long long y1, long long x2, long long y2)
 {
     // One pixel beyond the pane on each side is as good as any farther edge.
-    x1 = std::clamp(x1, -1LL, width_ + 1LL);
-    y1 = std::clamp(y1, -1LL, height_ + 1LL);
-    x2 = std::clamp(x2, -1LL, width_ + 1LL);
-    y2 = std::clamp(y2, -1LL, height_ + 1LL);
+    const long long width = Width();
+    const long long height = Height();
+    x1 = std::clamp(x1, -1LL, width + 1);
+    y1 = std::clamp(y1, -1LL, height + 1);
+    x2 = std::clamp(x2, -1LL, width + 1);
+    y2 = std::clamp(y2, -1LL, height + 1);
     if (x2 <= x1 || y2 <= y1)
         return;
     const long long top = std::max(y1, 0LL);
-    const long long bottom = std::min(y2, static_cast<long long>(height_));
-    // A box over the whole pane (the background) is one image fill, which Qt does with wide stores.
-    if (x1 <= 0 && y1 <= 0 && x2 >= width_ && y2 >= height_) {
-        image_.fill(ToArgb(brush_));
-        ClearUpperVectorState();  // Qt's wide stores would slow the scalar maths drawn after them
-    } else {
-        for (long long y = top; y < bottom; ++y)
-            FillSpan(y, x1, x2, brush_);
-    }
+    const long long bottom = std::min(y2, height);
+    for (long long y = top; y < bottom; ++y)
+        FillSpan(y, x1, x2, brush_);
     FillSpan(y1, x1, x2, pen_);
     FillSpan(y2 - 1, x1, x2, pen_);
     // Left and right edges, where their column lies in the pane (the background's never does).
     for (long long x : {x1, x2 - 1})
-        if (x >= 0 && x < width_)
+        if (x >= 0 && x < width)
             for (long long y = top; y < bottom; ++y)
-                Row(int(y))[x] = ToArgb(pen_);
+                Row(y)[x] = PixelWord(pen_);
 }
 
 void Canvas::Ellipse(long long x1, long long y1, long long x2, long long y2)
@@ -223,7 +218,7 @@ void Canvas::Ellipse(long long x1, long long y1, long long x2, long long y2)
     y1 = Clamp(y1);
     x2 = Clamp(x2);
     y2 = Clamp(y2);
-    if (x2 <= 0 || y2 <= 0 || x1 >= width_ || y1 >= height_ || x2 <= x1 || y2 <= y1)
+    if (x2 <= 0 || y2 <= 0 || x1 >= Width() || y1 >= Height() || x2 <= x1 || y2 <= y1)
         return;
     const long long w = x2 - x1;
     const long long h = y2 - y1;
@@ -239,7 +234,7 @@ void Canvas::Ellipse(long long x1, long long y1, long long x2, long long y2)
         return {std::max(x1, CeilHalf(centre - e)), std::min(x2 - 1, FloorHalf(centre + e))};
     };
     const long long top = std::max(y1, 0LL);
-    const long long bottom = std::min(y2, static_cast<long long>(height_));
+    const long long bottom = std::min(y2, static_cast<long long>(Height()));
     TSpan above = span(top - 1);
     TSpan row = span(top);
     for (long long y = top; y < bottom; ++y) {
@@ -263,7 +258,7 @@ void Canvas::Ellipse(long long x1, long long y1, long long x2, long long y2)
 
 void Canvas::SetPixel(int x, int y, TColor c)
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return;
-    Row(y)[x] = ToArgb(c);
+    Row(y)[x] = PixelWord(c);
 }

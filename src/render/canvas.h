@@ -1,10 +1,9 @@
 #pragma once
 
+#include "raster.h"
 #include "scene/types.h"
 
 #include <cstdint>
-
-class QImage;
 
 // Pointer and 3D-view positions are clamped to this range when they become ints: far beyond any
 // screen, and the 3D position of any finite point lies within two pane sizes of the pane's centre.
@@ -20,14 +19,14 @@ int PanePixel(double v);
 // The pane pixel for a plan-view position: floor, clamped to kCanvasLimit (NaN goes to the low end).
 long long PlanPanePixel(double v);
 
-// Drawing operations on a pane's image, in integer pixels with y down; everything outside is cut off.
-// The image must be Format_RGB32 and stay unshared while the canvas draws on it.
+// Drawing operations on a pane's raster, in integer pixels with y down; everything outside is cut off.
+// The raster's words must stay where they are while the canvas draws on them.
 class Canvas {
 public:
-    explicit Canvas(QImage& image);
+    explicit Canvas(TRaster raster) : raster_(raster) {}
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    int Width() const { return raster_.width; }
+    int Height() const { return raster_.height; }
 
     // Colour of lines and outlines.
     void SetPenColor(TColor c) { pen_ = c; }
@@ -56,13 +55,9 @@ public:
 
 private:
     void FillSpan(long long y, long long x1, long long x2, TColor c);  // x1..x2-1, clipped
-    std::uint32_t* Row(int y) { return pixels_ + y * stride_; }
+    std::uint32_t* Row(long long y) { return raster_.words + y * raster_.stride; }
 
-    QImage& image_;
-    int width_ = 0;
-    int height_ = 0;
-    std::uint32_t* pixels_ = nullptr;  // the image's first scan line, fetched once: the image stays unshared
-    long long stride_ = 0;             // pixels from one scan line to the next
+    TRaster raster_;
     TColor pen_ = kBlack;
     TColor brush_ = kWhite;
     long long curX_ = 0;

@@ -5,9 +5,7 @@
 #include "scene/projection.h"
 #include "view3b.h"
 
-#include <QImage>
-
-void DrawFrame(TScene& scene, const TFrameImages& panes)
+void DrawFrame(TScene& scene, const TFrameRasters& panes)
 {
     Canvas xy(panes.xy);
     Canvas xz(panes.xz);

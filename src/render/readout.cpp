@@ -1,16 +1,8 @@
 #include "readout.h"
 
-#include <QString>
+#include <charconv>
 
 inline constexpr int kReadoutDigits = 15;
-
-// clang-format off
-const std::array<const char*, kReadouts> kReadoutNames{
-    "Kamera x", "Kamera y", "Kamera z",
-    "Odak x", "Odak y", "Odak z",
-    "Bakış azimutu", "Bakış yükselişi",
-    "Orijin sx", "Orijin sy", "X ucu sx", "X ucu sy", "Y ucu sx", "Y ucu sy", "Z ucu sx", "Z ucu sy"};
-// clang-format on
 
 std::array<double, kReadouts> ReadoutValues(const TScene& scene)
 {
@@ -24,13 +16,19 @@ std::array<double, kReadouts> ReadoutValues(const TScene& scene)
     // clang-format on
 }
 
-TReadoutFormat::TReadoutFormat(const QLocale& locale) : decimalPoint_(locale.decimalPoint()) {}
-
-// The C locale gives printf's %.15g; full localisation would also swap digits, minus and exponent.
-QString TReadoutFormat::Text(double value) const
+// to_chars ignores the C locale and is exact, unlike printf on some C libraries (msvcrt's `1e-005`).
+std::string ReadoutText(double value, std::string_view decimalPoint)
 {
-    QString text = QLocale::c().toString(value, 'g', kReadoutDigits);
-    if (decimalPoint_ != QLatin1String("."))
-        text.replace(QLatin1Char('.'), decimalPoint_);
+    char digits[32];  // "-1.23456789012346e-308" is the longest
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, kReadoutDigits).ptr;
+    std::string text;
+    text.reserve(std::size_t(end - digits) + decimalPoint.size());
+    for (const char* c = digits; c != end; ++c) {
+        if (*c == '.')
+            text += decimalPoint;
+        else
+            text += *c;
+    }
     return text;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "render/raster.h"
 #include "scene/editing.h"
 
 #include <QImage>
 #include <QWidget>
 
-// A fixed-size off-screen image shown in the window, reporting mouse events in pane pixels.
+#include <vector>
+
+// A fixed-size pane raster shown in the window, reporting mouse events in pane pixels.
 // Qt grabs the pointer for the pane that got a press until every button is up, so a drag
 // that leaves the pane keeps reporting here, with coordinates outside it.
 class TImagePane : public QWidget {
@@ -14,11 +17,12 @@ class TImagePane : public QWidget {
 public:
     TImagePane(const QString& name, int left, int top, int width, int height, QWidget* parent);
 
-    // The pane's raster, Format_RGB32; draw on it, then update() to show it.
-    QImage& Image() { return image_; }
+    // The pane's pixels, for the engine to draw on.
+    TRaster Raster() { return pixels_.Raster(); }
+    // The same pixels as an image (no copy): what the pane shows at its next repaint.
     const QImage& Image() const { return image_; }
 
-    // Schedules a repaint when the image differs from what the pane last showed; an unchanged frame
+    // Schedules a repaint when the pixels differ from what the pane last showed; an unchanged frame
     // costs no repaint.
     void ShowChanges();
 
@@ -34,6 +38,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QImage image_;
-    QImage shown_;  // a copy of the image as last scheduled for painting
+    TPaneImage pixels_;
+    QImage image_;                      // wraps pixels_' words
+    std::vector<std::uint32_t> shown_;  // the words as last scheduled for painting
 };

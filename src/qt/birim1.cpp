@@ -13,17 +13,10 @@
 
 namespace {
 
-inline constexpr int kPaneSize = 200;
-inline constexpr int kToolLeft = 424;
-inline constexpr int kToolWidth = 137;
-inline constexpr int kToolHeight = 22;
-inline constexpr int kLabelWidth = 32;
-inline constexpr int kLabelHeight = 13;
-inline constexpr int kFontPixels = 11;
-inline constexpr QColor kSilver{192, 192, 192};
-inline constexpr QColor kFontBlue{0, 0, 255};
 inline constexpr QColor kHighlight{0, 0, 128};
 inline constexpr QColor kToolTipFace{255, 255, 225};
+
+QColor ToQColor(TColor c) { return QColor(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c))); }
 
 // The program's icon in the sizes a window manager, taskbar and switcher ask for, from the resources.
 QIcon WindowIcon()
@@ -38,10 +31,11 @@ QIcon WindowIcon()
 // palette or theme never puts the blue captions on a dark face.
 QPalette LightLook()
 {
-    QPalette look(kSilver, kSilver);  // face and window; bevels, base and text derived from them
+    const QColor face = ToQColor(kForm1.face);
+    QPalette look(face, face);  // face and window; bevels, base and text derived from them
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-        look.setColor(group, QPalette::WindowText, kFontBlue);
-        look.setColor(group, QPalette::ButtonText, kFontBlue);
+        look.setColor(group, QPalette::WindowText, ToQColor(kForm1.fontColour));
+        look.setColor(group, QPalette::ButtonText, ToQColor(kForm1.fontColour));
         look.setColor(group, QPalette::Text, Qt::black);
         look.setColor(group, QPalette::Base, Qt::white);
         look.setColor(group, QPalette::Highlight, kHighlight);
@@ -52,51 +46,11 @@ QPalette LightLook()
     return look;
 }
 
-// What a screen reader says for a pane: which view it is and which axes it shows.
-struct TPaneWords {
-    const char* name;
-    const char* description;
-};
-
-constexpr TPaneWords kWords3B{"3B görünüm",
-                              "Kameranın gördüğü sahne, tel kafes: sağa azimut, yukarı yükseliş, 90 derece"};
-constexpr TPaneWords kWordsXY{"XY görünümü, üstten", "Üstten bakış: sağa X, yukarı Y; kamera, odak ve prizmalar"};
-constexpr TPaneWords kWordsXZ{"XZ görünümü, önden", "Önden bakış: sağa X, yukarı Z; kamera ve odak"};
-constexpr TPaneWords kWordsYZ{"YZ görünümü, yandan", "Yandan bakış: sağa Y, yukarı Z; kamera ve odak"};
-
-void Describe(QWidget* pane, const TPaneWords& words)
-{
-    pane->setAccessibleName(QString::fromUtf8(words.name));
-    pane->setAccessibleDescription(QString::fromUtf8(words.description));
-}
-
-struct TLabelPlace {
-    int left;
-    int top;
-};
-
-// Two columns of eight, as they stand in the window.
-// clang-format off
-constexpr std::array<TLabelPlace, kReadouts> kLabelPlaces{{
-    {432, 152}, {432, 176}, {432, 200}, {432, 248}, {432, 272}, {432, 296}, {432, 344}, {432, 368},
-    {568, 152}, {568, 184}, {568, 216}, {568, 248}, {568, 280}, {568, 312}, {568, 344}, {568, 376},
-}};
-// clang-format on
-
 // Labels keep their left and top and grow to fit their text, never narrower than laid out.
 void FitWidth(QLabel* label, int laidOutWidth)
 {
     const int width = std::max(laidOutWidth, label->fontMetrics().horizontalAdvance(label->text()));
     label->resize(width, label->height());
-}
-
-QLabel* MakeLabel(const QString& name, const QString& caption, QRect place, QWidget* parent)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    FitWidth(label, place.width());
-    return label;
 }
 
 // A readout's visible text is the bare value; a screen reader hears what it measures as its name
@@ -107,7 +61,7 @@ void SetCaption(QLabel* label, const QString& text)
         return;
     label->setText(text);
     label->setAccessibleDescription(text);
-    FitWidth(label, kLabelWidth);
+    FitWidth(label, label->minimumWidth());
 }
 
 }  // namespace
@@ -115,49 +69,23 @@ void SetCaption(QLabel* label, const QString& text)
 TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScene>())
 {
     setObjectName("Form1");
-    setWindowTitle("Tirvok 3");
+    setWindowTitle(QString::fromUtf8(kForm1.caption));
     setWindowIcon(WindowIcon());
-    move(141, 139);
-    resize(870, 640);
+    move(kForm1.left, kForm1.top);
+    resize(kForm1.width, kForm1.height);
     setWindowState(Qt::WindowMaximized);
 
-    QFont font("MS Sans Serif");
-    font.setPixelSize(kFontPixels);
+    QFont font(QString::fromUtf8(kForm1.font));
+    font.setPixelSize(kForm1.fontPixels);
     setFont(font);
     setPalette(LightLook());
     setAutoFillBackground(true);
 
-    EkranXY = new TImagePane("EkranXY", 220, 18, kPaneSize, kPaneSize, this);
-    EkranYZ = new TImagePane("EkranYZ", 220, 238, kPaneSize, kPaneSize, this);
-    EkranXZ = new TImagePane("EkranXZ", 2, 238, kPaneSize, kPaneSize, this);
-    Ekran3B = new TImagePane("Ekran3B", 2, 18, kPaneSize, kPaneSize, this);
-    Describe(Ekran3B, kWords3B);
-    Describe(EkranXY, kWordsXY);
-    Describe(EkranXZ, kWordsXZ);
-    Describe(EkranYZ, kWordsYZ);
-    MakeLabel("LEkran3B", "Ekran3B", {8, 0, 41, 13}, this);
-    MakeLabel("LEkranXY", "EkranXY", {224, 0, 42, 13}, this);
-    MakeLabel("LEkranXZ", "EkranXZ", {8, 224, 42, 13}, this);
-    MakeLabel("LEkranYZ", "EkranYZ", {224, 224, 42, 13}, this);
-
     // At most one tool is down; pressing the one that is down raises it.
     tools_ = new QActionGroup(this);
     tools_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    BPrizma = MakeToolButton("BPrizma", "Prizma Ekle", 64, TTool::Prizma);
-    BKamera = MakeToolButton("BKamera", "Kamera", 16, TTool::Kamera);
-    toolActions_[std::size_t(TTool::Kamera)]->setToolTip("Kamera ekle");
-    BOdak = MakeToolButton("BOdak", "Odak Noktası", 40, TTool::Odak);
-    for (int i = 0; i < kReadouts; ++i) {
-        const QString caption = QString("Label%1").arg(i % 8 + 1);
-        const QRect place(kLabelPlaces[std::size_t(i)].left, kLabelPlaces[std::size_t(i)].top, kLabelWidth,
-                          kLabelHeight);
-        QLabel* label = MakeLabel(QString("Label%1").arg(i + 1), caption, place, this);
-        // Values read left to right whatever the layout direction or the separator's script.
-        label->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
-        label->setAccessibleName(QString::fromUtf8(kReadoutNames[std::size_t(i)]));
-        labels_[std::size_t(i)] = label;
-    }
-    BSonPrizma = MakeToolButton("BSonPrizma", "Son Prizmayı Düzenle", 88, TTool::SonPrizma);
+    for (const TControlSpec& spec : kForm1Controls)
+        MakeControl(spec);
 
     ConnectPlanPane(EkranXY, TPlanView::XY);
     ConnectPlanPane(EkranXZ, TPlanView::XZ);
@@ -183,16 +111,54 @@ void TForm1::FormCreate()
     InitScene(*scene_);
 }
 
-QToolButton* TForm1::MakeToolButton(const QString& name, const QString& caption, int top, TTool tool)
+void TForm1::MakeControl(const TControlSpec& spec)
 {
-    auto* action = new QAction(caption, tools_);
-    action->setCheckable(true);
-    toolActions_[std::size_t(tool)] = action;
-    auto* button = new QToolButton(this);
-    button->setObjectName(name);
-    button->setDefaultAction(action);
-    button->setGeometry(kToolLeft, top, kToolWidth, kToolHeight);
-    return button;
+    const QString name = QString::fromUtf8(spec.name);
+    const QString caption = QString::fromUtf8(spec.caption);
+    const QRect place(spec.left, spec.top, spec.width, spec.height);
+    QWidget* made = nullptr;
+    switch (spec.kind) {
+    case TControlKind::Pane: {
+        auto* pane = new TImagePane(name, spec.left, spec.top, spec.width, spec.height, this);
+        TImagePane** byPane[] = {&EkranXY, &EkranXZ, &EkranYZ, &Ekran3B};  // by TPaneId
+        *byPane[std::size_t(spec.pane)] = pane;
+        made = pane;
+        break;
+    }
+    case TControlKind::Label:
+    case TControlKind::Readout: {
+        auto* label = new QLabel(caption, this);
+        label->setGeometry(place);
+        label->setMinimumWidth(spec.width);
+        FitWidth(label, spec.width);
+        if (spec.kind == TControlKind::Readout) {
+            // Values read left to right whatever the layout direction or the separator's script.
+            label->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
+            labels_[std::size_t(spec.readout)] = label;
+        }
+        made = label;
+        break;
+    }
+    case TControlKind::Tool: {
+        auto* action = new QAction(caption, tools_);
+        action->setCheckable(true);
+        if (*spec.tooltip != 0)
+            action->setToolTip(QString::fromUtf8(spec.tooltip));
+        toolActions_[std::size_t(spec.tool)] = action;
+        auto* button = new QToolButton(this);
+        button->setDefaultAction(action);
+        button->setGeometry(place);
+        QToolButton** byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool
+        *byTool[std::size_t(spec.tool)] = button;
+        made = button;
+        break;
+    }
+    }
+    made->setObjectName(name);
+    if (*spec.accessibleName != 0)
+        made->setAccessibleName(QString::fromUtf8(spec.accessibleName));
+    if (*spec.accessibleDescription != 0)
+        made->setAccessibleDescription(QString::fromUtf8(spec.accessibleDescription));
 }
 
 void TForm1::ConnectPlanPane(TImagePane* pane, TPlanView view)
@@ -237,7 +203,7 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::SaatTimer()
 {
-    DrawFrame(*scene_, {EkranXY->Image(), EkranXZ->Image(), EkranYZ->Image(), Ekran3B->Image()});
+    DrawFrame(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
     WriteReadouts();
     for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
         pane->ShowChanges();

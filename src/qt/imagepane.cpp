@@ -5,8 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <cstring>
-
 namespace {
 
 TMouseButton ButtonOf(Qt::MouseButton b)
@@ -25,27 +23,23 @@ int PaneY(const QMouseEvent* e) { return PanePixel(e->position().y()); }
 }  // namespace
 
 TImagePane::TImagePane(const QString& name, int left, int top, int width, int height, QWidget* parent)
-    : QWidget(parent), image_(width, height, QImage::Format_RGB32)
+    : QWidget(parent),
+      pixels_(width, height),
+      image_(reinterpret_cast<const uchar*>(pixels_.Data()), width, height, width * 4, QImage::Format_RGB32),
+      shown_(pixels_.Words())
 {
     setObjectName(name);
     setGeometry(left, top, width, height);
     setFixedSize(width, height);
-    image_.fill(Qt::white);
-    shown_ = image_.copy();
     // The image covers every pixel, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TImagePane::ShowChanges()
 {
-    const auto bytes = static_cast<std::size_t>(image_.sizeInBytes());
-    const bool sameShape = shown_.size() == image_.size() && shown_.format() == image_.format();
-    if (sameShape && std::memcmp(image_.constBits(), shown_.constBits(), bytes) == 0)
+    if (pixels_.Words() == shown_)
         return;
-    if (sameShape)
-        std::memcpy(shown_.bits(), image_.constBits(), bytes);
-    else
-        shown_ = image_.copy();
+    shown_ = pixels_.Words();
     update();
 }
 

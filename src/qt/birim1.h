@@ -1,5 +1,7 @@
 #pragma once
 
+#include "readoutformat.h"
+#include "render/layout.h"
 #include "render/readout.h"
 #include "scene/editing.h"
 #include "scene/scene.h"
@@ -15,8 +17,6 @@ class QLabel;
 class QTimer;
 class QToolButton;
 class TImagePane;
-
-inline constexpr int kFrameMs = 40;
 
 // The main window: four view panes, four tool buttons, sixteen readouts and the frame timer.
 class TForm1 : public QWidget {
@@ -38,7 +38,7 @@ public:
 
 private:
     void FormCreate();
-    QToolButton* MakeToolButton(const QString& name, const QString& caption, int top, TTool tool);
+    void MakeControl(const TControlSpec& spec);
     void ConnectPlanPane(TImagePane* pane, TPlanView view);
 
     void EkranXYMouseDown(TMouseButton button, int x, int y);
@@ -69,6 +69,6 @@ private:
     QToolButton* BKamera = nullptr;
     QToolButton* BOdak = nullptr;
     QToolButton* BSonPrizma = nullptr;
-    std::array<QLabel*, 16> labels_{};  // Label1..Label16
+    std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
 };

@@ -10,7 +10,7 @@ int main(int argc, char* argv[])
     std::optional<TStartupGuard> guard(std::in_place);
     QApplication app(argc, argv);
     guard.reset();
-    QApplication::setApplicationName("Tirvok3");
+    QApplication::setApplicationName(QString::fromUtf8(kForm1.applicationTitle));
     QGuiApplication::setDesktopFileName(TIRVOK_APP_ID);
     TForm1 Form1;
     Form1.show();
