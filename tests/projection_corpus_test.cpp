@@ -1,5 +1,6 @@
 // Every scene of the corpus (tests/make_projection_corpus.py) through InitScene, ProjectScene and
 // ProjectPoint: the sight angles and the pane position must have the recorded bits and readout texts.
+#include "render/readout.h"
 #include "scene/projection.h"
 
 #include <gtest/gtest.h>
@@ -23,13 +24,6 @@ struct TCorpusCase {
 const TCorpusCase kCorpus[] = {
 #include "projection_corpus.inc"
 };
-
-// The readout text with '.' as separator: 15 significant digits, general form.
-std::string Text(double value)
-{
-    char text[64];
-    return {text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr};
-}
 
 // The 64 bits in hex and the readout text, for a failure message.
 std::string Shown(std::uint64_t bits, const std::string& text)
@@ -56,8 +50,8 @@ TEST(ProjectionCorpus, EveryCaseBitForBit)
         const double got[] = {scene->ViewAngles.azimuth, scene->ViewAngles.elevation, p.px, p.py};
         for (int k = 0; k < 4; ++k) {
             const std::uint64_t bits = std::bit_cast<std::uint64_t>(got[k]);
-            if ((bits != c.bits[k] || Text(got[k]) != c.texts[k]) && mismatches++ == 0)
-                first = "case " + std::to_string(i) + " " + names[k] + ": got " + Shown(bits, Text(got[k])) +
+            if ((bits != c.bits[k] || ReadoutText(got[k]) != c.texts[k]) && mismatches++ == 0)
+                first = "case " + std::to_string(i) + " " + names[k] + ": got " + Shown(bits, ReadoutText(got[k])) +
                         ", expected " + Shown(c.bits[k], c.texts[k]);
         }
     }
