@@ -1,0 +1,30 @@
+#pragma once
+
+#include "win.h"
+
+#include <string_view>
+
+struct IAccPropServices;
+
+// Names and descriptions for screen readers, set on a control's window by dynamic annotation
+// (IAccPropServices), so a readout can be named by what it measures while it shows the value.
+// Without the service (a system without it) every call does nothing. Needs COM on this thread.
+class TAccessibility {
+public:
+    TAccessibility();
+    ~TAccessibility();
+    TAccessibility(const TAccessibility&) = delete;
+    TAccessibility& operator=(const TAccessibility&) = delete;
+
+    // What a screen reader calls the control (UTF-8).
+    void Name(HWND control, std::string_view utf8);
+    // What it reads after the name (UTF-8).
+    void Description(HWND control, std::string_view utf8);
+    // The control's role, a ROLE_SYSTEM_* value.
+    void Role(HWND control, long role);
+    // Drops every annotation of the control; before it is destroyed.
+    void Clear(HWND control);
+
+private:
+    IAccPropServices* services_ = nullptr;
+};
