@@ -284,6 +284,11 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             SetFocus(focus_ != nullptr ? focus_ : BPrizma);  // first in the keyboard order
         }
         return 0;
+    case WM_CANCELMODE:
+        // The system ends modes (a dialog, a switch to another program): a pane's drag ends with it.
+        if (HWND held = GetCapture(); held != nullptr && IsChild(hwnd_, held))
+            ReleaseCapture();
+        break;
     case WM_ENTERSIZEMOVE: SetTimer(hwnd_, kSizeMoveTimer, UINT(kFrameMs), nullptr); return 0;
     case WM_EXITSIZEMOVE: KillTimer(hwnd_, kSizeMoveTimer); return 0;
     case WM_TIMER:
