@@ -2,9 +2,13 @@
 
 #include "win.h"
 
+#include <functional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 struct IAccPropServices;
+class TStateServer;
 
 // Names and descriptions for screen readers, set on a control's window by dynamic annotation
 // (IAccPropServices), so a readout can be named by what it measures while it shows the value.
@@ -22,9 +26,14 @@ public:
     void Description(HWND control, std::string_view utf8);
     // The control's role, a ROLE_SYSTEM_* value.
     void Role(HWND control, long role);
+    // Makes a button read as a toggle: its state says pressed whenever `down` answers true.
+    void Toggle(HWND button, std::function<bool()> down);
+    // Tells screen readers that a control's state changed.
+    static void StateChanged(HWND control);
     // Drops every annotation of the control; before it is destroyed.
     void Clear(HWND control);
 
 private:
     IAccPropServices* services_ = nullptr;
+    TStateServer* states_ = nullptr;  // answers the state of the toggles
 };

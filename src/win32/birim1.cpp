@@ -116,6 +116,7 @@ void TForm1::MakeControl(std::size_t index)
         made = CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
                                0, 0, hwnd_, id, instance, nullptr);
         tools_.Add(spec.tool, made);
+        access_.Toggle(made, [this, tool = spec.tool] { return tools_.Current() == tool; });
         HWND* byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool
         *byTool[std::size_t(spec.tool)] = made;
         if (*spec.tooltip != 0) {

@@ -1,5 +1,7 @@
 #include "toolbuttons.h"
 
+#include "accessibility.h"
+
 #include <string>
 
 void TToolGroup::Add(TTool tool, HWND button) { buttons_[std::size_t(tool)] = button; }
@@ -19,8 +21,10 @@ void TToolGroup::Set(TTool tool)
     const TTool was = down_;
     down_ = tool;
     for (TTool changed : {was, tool})
-        if (changed != TTool::None && buttons_[std::size_t(changed)] != nullptr)
+        if (changed != TTool::None && buttons_[std::size_t(changed)] != nullptr) {
             InvalidateRect(buttons_[std::size_t(changed)], nullptr, FALSE);
+            TAccessibility::StateChanged(buttons_[std::size_t(changed)]);
+        }
 }
 
 bool TToolGroup::Clicked(HWND button)
