@@ -64,8 +64,7 @@ private:
 TAccessibility::TAccessibility()
 {
     void* services = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                &services)))
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices, &services)))
         return;
     services_ = static_cast<IAccPropServices*>(services);
     states_ = new TStateServer(services_);

@@ -44,8 +44,8 @@ TForm1::TForm1(HINSTANCE instance) : scene_(std::make_unique<TScene>()), decimal
     RegisterClassExW(&wc);
 
     // WS_CLIPCHILDREN: the face is never painted under the panes, which blit whole off-screen images.
-    CreateWindowExW(0, kFormClass, Widen(kForm1.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                    kForm1.left, kForm1.top, kForm1.width, kForm1.height, nullptr, nullptr, instance, this);
+    CreateWindowExW(0, kFormClass, Widen(kForm1.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kForm1.left,
+                    kForm1.top, kForm1.width, kForm1.height, nullptr, nullptr, instance, this);
     dpi_ = GetDpiForWindow(hwnd_);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i)
         MakeControl(i);
@@ -83,7 +83,10 @@ void TForm1::FormCreate()
     InitScene(*scene_);
 }
 
-int TForm1::Run() { return RunMessageLoop(hwnd_, Saat.Handle(), [this] { SaatTimer(); }); }
+int TForm1::Run()
+{
+    return RunMessageLoop(hwnd_, Saat.Handle(), [this] { SaatTimer(); });
+}
 
 void TForm1::MakeControl(std::size_t index)
 {
@@ -119,20 +122,8 @@ void TForm1::MakeControl(std::size_t index)
         access_.Toggle(made, [this, tool = spec.tool] { return tools_.Current() == tool; });
         HWND* byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool
         *byTool[std::size_t(spec.tool)] = made;
-        if (*spec.tooltip != 0) {
-            if (tooltip_ == nullptr)
-                tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                           instance, nullptr);
-            std::wstring tip = Widen(spec.tooltip);
-            TTTOOLINFOW tool{};
-            tool.cbSize = sizeof tool;
-            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            tool.hwnd = hwnd_;
-            tool.uId = reinterpret_cast<UINT_PTR>(made);
-            tool.lpszText = tip.data();  // the tooltip keeps its own copy
-            SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        }
+        if (*spec.tooltip != 0)
+            AddTooltip(made, spec.tooltip);
         break;
     }
     }
@@ -141,6 +132,21 @@ void TForm1::MakeControl(std::size_t index)
         access_.Name(made, spec.accessibleName);
     if (*spec.accessibleDescription != 0)
         access_.Description(made, spec.accessibleDescription);
+}
+
+void TForm1::AddTooltip(HWND control, const char* text)
+{
+    if (tooltip_ == nullptr)
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
+    std::wstring tip = Widen(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = tip.data();  // the tooltip keeps its own copy
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TForm1::ConnectPlanPane(TImagePane& pane, TPlanView view)

@@ -44,6 +44,8 @@ private:
 
     void FormCreate();
     void MakeControl(std::size_t index);
+    // Shows `text` (UTF-8) when the pointer rests on the control.
+    void AddTooltip(HWND control, const char* text);
     void ConnectPlanPane(TImagePane& pane, TPlanView view);
     // Font and every control's place for the window's current DPI.
     void ApplyDpi(UINT dpi);
@@ -75,7 +77,7 @@ private:
     HWND focus_ = nullptr;  // the control that had the keyboard when the window was last deactivated
     TAccessibility access_;
 
-    std::array<HWND, kControlCount> controls_{};  // by the table's order
+    std::array<HWND, kControlCount> controls_{};        // by the table's order
     std::array<std::unique_ptr<TImagePane>, 4> panes_;  // by TPaneId
     TImagePane* EkranXY = nullptr;
     TImagePane* EkranYZ = nullptr;

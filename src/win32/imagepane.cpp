@@ -35,7 +35,7 @@ TImagePane::TImagePane(HWND parent, int width, int height)
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;  // top row first, as TRaster lays the words out
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;     // 0x00RRGGBB words; rows of 32-bit words need no padding
+    info.bmiHeader.biBitCount = 32;  // 0x00RRGGBB words; rows of 32-bit words need no padding
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     dib_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -46,8 +46,8 @@ TImagePane::TImagePane(HWND parent, int width, int height)
     previous_ = SelectObject(memory_, dib_);
 
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    hwnd_ = CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, parent, nullptr,
-                            instance, this);
+    hwnd_ = CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, parent, nullptr, instance,
+                            this);
 }
 
 TImagePane::~TImagePane()

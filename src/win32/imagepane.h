@@ -48,7 +48,7 @@ private:
     int PaneCoordinate(int client) const;
 
     HWND hwnd_ = nullptr;
-    HDC memory_ = nullptr;        // holds the DIB section for blitting
+    HDC memory_ = nullptr;  // holds the DIB section for blitting
     HBITMAP dib_ = nullptr;
     HGDIOBJ previous_ = nullptr;  // the memory DC's own bitmap, put back before deleting
     std::uint32_t* bits_ = nullptr;
