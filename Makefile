@@ -83,6 +83,16 @@ bench: build
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
+# The Windows program, cross-built with Debian's mingw-w64: one static $(WINDOWS_BUILD)/Tirvok3.exe.
+# python3 packs the icon.
+.PHONY: windows
+WINDOWS_BUILD := build-windows
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make python3
+windows:
+	$(call apt_install,$(WINDOWS_PACKAGES))
+	$(CMAKE_CONFIGURE) -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTIRVOK_BENCH=OFF
+	$(CMAKE_BUILD) $(WINDOWS_BUILD) -j $(JOBS)
+
 # A Debian package of the Release build in $(BUILD)/; `make lintian` checks it.
 package: deps-package build-app
 	cd $(BUILD) && cpack -G DEB
