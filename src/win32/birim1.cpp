@@ -62,8 +62,6 @@ TForm1::TForm1(HINSTANCE instance) : scene_(std::make_unique<TScene>()), decimal
     place.rcNormalPosition = {kForm1.left, kForm1.top, kForm1.left + Scaled(kForm1.width),
                               kForm1.top + Scaled(kForm1.height)};
     SetWindowPlacement(hwnd_, &place);
-    // Focus rectangles show once the keyboard is used, as in a dialog.
-    SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, 0), 0);
     Saat.Start(kFrameMs);
 }
 
@@ -85,7 +83,8 @@ void TForm1::FormCreate()
 
 int TForm1::Run()
 {
-    return RunMessageLoop(hwnd_, Saat.Handle(), [this] { SaatTimer(); });
+    return RunMessageLoop(
+        hwnd_, Saat.Handle(), [this] { SaatTimer(); }, [this] { tools_.ShowFocus(); });
 }
 
 void TForm1::MakeControl(std::size_t index)

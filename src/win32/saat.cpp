@@ -34,7 +34,7 @@ void TSaat::Start(int intervalMs)
     SetWaitableTimer(timer_, &due, intervalMs, nullptr, nullptr, FALSE);
 }
 
-int RunMessageLoop(HWND window, HANDLE timer, const std::function<void()>& tick)
+int RunMessageLoop(HWND window, HANDLE timer, const std::function<void()>& tick, const std::function<void()>& keyed)
 {
     MSG message;
     for (;;) {
@@ -45,6 +45,8 @@ int RunMessageLoop(HWND window, HANDLE timer, const std::function<void()>& tick)
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT)
                 return int(message.wParam);
+            if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)
+                keyed();
             if (!IsDialogMessageW(window, &message)) {
                 TranslateMessage(&message);
                 DispatchMessageW(&message);

@@ -29,5 +29,5 @@ private:
 };
 
 // Runs this thread's messages until WM_QUIT and returns its exit code: keyboard navigation (Tab,
-// Space) for `window`'s controls, and `tick` each time `timer` fires.
-int RunMessageLoop(HWND window, HANDLE timer, const std::function<void()>& tick);
+// Space) for `window`'s controls, `tick` each time `timer` fires and `keyed` for every key pressed.
+int RunMessageLoop(HWND window, HANDLE timer, const std::function<void()>& tick, const std::function<void()>& keyed);

@@ -36,6 +36,16 @@ bool TToolGroup::Clicked(HWND button)
     return true;
 }
 
+void TToolGroup::ShowFocus()
+{
+    if (focusShown_)
+        return;
+    focusShown_ = true;
+    for (HWND button : buttons_)
+        if (button != nullptr)
+            InvalidateRect(button, nullptr, FALSE);
+}
+
 void TToolGroup::Draw(const DRAWITEMSTRUCT& item, HFONT font, HBRUSH face, COLORREF text) const
 {
     HDC dc = item.hDC;
@@ -55,7 +65,7 @@ void TToolGroup::Draw(const DRAWITEMSTRUCT& item, HFONT font, HBRUSH face, COLOR
     DrawTextW(dc, caption.c_str(), int(caption.size()), &place, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, previousFont);
 
-    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+    if (focusShown_ && (item.itemState & ODS_FOCUS) != 0) {
         const int inset = GetSystemMetricsForDpi(SM_CXEDGE, GetDpiForWindow(item.hwndItem)) + 1;
         InflateRect(&box, -inset, -inset);
         DrawFocusRect(dc, &box);

@@ -21,6 +21,9 @@ public:
     // A click (mouse or Space) on a button; false when the button is none of the group's.
     bool Clicked(HWND button);
 
+    // From the first key pressed on, the focused button shows its focus rectangle (a mouse user sees none).
+    void ShowFocus();
+
     // Paints a member button: face, raised or sunken edge, caption, focus rectangle.
     void Draw(const DRAWITEMSTRUCT& item, HFONT font, HBRUSH face, COLORREF text) const;
 
@@ -29,4 +32,5 @@ private:
 
     std::array<HWND, 5> buttons_{};  // indexed by TTool; None has no button
     TTool down_ = TTool::None;
+    bool focusShown_ = false;
 };
