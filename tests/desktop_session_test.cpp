@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,8 +59,15 @@ std::vector<QImage> Panes(const ProgramWindow& window, const QImage& shot, int s
     return panes;
 }
 
-// Whether the top view shows its first frame: a grid dot at (10, 10).
-bool FrameDrawn(const std::vector<QImage>& panes) { return panes[1].pixel(10, 10) == qRgb(0, 0, 0); }
+// Whether the three plan views show their first frame, shown at `scale` device pixels per pane pixel:
+// a grid dot at pane pixel (10, 10) of each and white beside it (the black screen around is no frame).
+bool FrameDrawn(const std::vector<QImage>& panes, double scale = 1)
+{
+    const auto at = [&](const QImage& p, int x, int y) { return p.pixel(int(x * scale), int(y * scale)); };
+    return std::all_of(panes.begin() + 1, panes.end(), [&](const QImage& p) {
+        return at(p, 10, 10) == qRgb(0, 0, 0) && at(p, 15, 15) == qRgb(255, 255, 255);
+    });
+}
 
 class DesktopSessionTest : public testing::Test {
 protected:
@@ -143,8 +151,7 @@ TEST_F(DesktopSessionTest, ScaledPanesShowEveryPixelCrisply)
                     QRect(window.ToScreen((QPointF(at) * scale).toPoint()), QSize(kPaneSize, kPaneSize) * scale)));
             return panes;
         };
-        const auto panes = scaled(window.ShotWhen(
-            [&](const QImage& s) { return scaled(s)[1].pixel(int(10 * scale), int(10 * scale)) == qRgb(0, 0, 0); }));
+        const auto panes = scaled(window.ShotWhen([&](const QImage& s) { return FrameDrawn(scaled(s), scale); }));
         for (std::size_t i = 0; i < panes.size(); ++i) {
             int wrong = 0;
             for (int y = 0; y < panes[i].height(); ++y)

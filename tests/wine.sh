@@ -4,6 +4,8 @@
 # real face rather than a stand-in; Mono and Gecko are never asked for. `tests/wine.sh PREFIX --stop`
 # ends every process of the prefix, its wineserver included. A scale factor asked for the Qt way
 # (QT_SCALE_FACTOR=2) becomes Wine's display setting (192 dots per inch) before the program starts.
+# When the program ends or this script is stopped, every process of the prefix goes with it, so the
+# next program meets no Wine process still holding an X display that has gone.
 set -eu
 WINEPREFIX=$1
 shift
@@ -26,4 +28,11 @@ mkdir -p "$WINEPREFIX"
         echo "$dpi" >"$WINEPREFIX/.dpi"
     fi
 ) 9>"$WINEPREFIX.lock"
-exec wine "$@"
+wine "$@" &
+program=$!
+trap 'kill $program 2>/dev/null; wineserver -k 2>/dev/null; wineserver -w; exit 143' TERM INT
+status=0
+wait $program || status=$?
+wineserver -k 2>/dev/null || true
+wineserver -w
+exit $status
