@@ -25,9 +25,23 @@ CMAKE_CONFIGURE := cmake -S . --log-level=NOTICE -DCMAKE_BUILD_TYPE=Release
 
 all: build
 
+# Where there is no apt (Fedora, Arch, openSUSE, ...), one line names what to install there, and the build
+# goes on with what is installed.
+OTHER_DISTROS := tirvok3: no apt-get here, so nothing is installed; the build needs, with its tests: \
+  Fedora: dnf install cmake make gcc-c++ qt6-qtbase-devel qt6-qtwayland gtest-devel gmock-devel \
+  google-benchmark-devel xorg-x11-server-Xvfb xdotool xwininfo wmctrl ImageMagick weston openbox \
+  desktop-file-utils appstream mandoc dejavu-sans-fonts | Arch: pacman -S cmake make gcc qt6-base qt6-wayland \
+  gtest benchmark xorg-server-xvfb xdotool xorg-xwininfo wmctrl imagemagick weston openbox desktop-file-utils \
+  appstream mandoc ttf-dejavu | openSUSE: zypper install cmake make gcc-c++ qt6-base-devel qt6-wayland gtest \
+  gmock google-benchmark-devel xorg-x11-server-Xvfb xdotool xwininfo wmctrl ImageMagick weston openbox \
+  desktop-file-utils AppStream mandoc dejavu-fonts
+
 # $(call apt_install,packages): installs the ones not installed yet, one line of output, the apt log on failure.
 define apt_install
-	@missing=""; for p in $(1); do \
+	@if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then \
+	  echo "$(OTHER_DISTROS)"; exit 0; \
+	fi; \
+	missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -81,7 +95,7 @@ bench: build
 	./$(BUILD)/bench/tirvok3_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) build-cross
 
 # The Windows program, cross-built with Debian's mingw-w64: one static $(WINDOWS_BUILD)/Tirvok3.exe.
 # python3 packs the icon.
@@ -137,3 +151,21 @@ test-windows: build windows
 	$(CMAKE_BUILD) $(WINDOWS_BUILD) -j $(JOBS)
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure; status=$$?; \
 	  $(CURDIR)/tests/wine.sh $(CURDIR)/$(WINDOWS_BUILD)/wine-prefix --stop; exit $$status
+
+# Another Debian architecture (ARCH=arm64, armhf, ppc64el or s390x): cross-built with Debian's cross
+# compiler against a sysroot of that architecture's packages in build-cross/ARCH (the machine's own
+# packages stay as they are), then every unit and offscreen GUI test under qemu-user.
+.PHONY: test-cross
+ARCH ?= arm64
+CROSS_TRIPLETS := arm64:aarch64-linux-gnu armhf:arm-linux-gnueabihf ppc64el:powerpc64le-linux-gnu \
+                  s390x:s390x-linux-gnu
+CROSS_TRIPLET = $(patsubst $(ARCH):%,%,$(filter $(ARCH):%,$(CROSS_TRIPLETS)))
+CROSS_DIR = build-cross/$(ARCH)
+test-cross:
+	@[ -n "$(CROSS_TRIPLET)" ] || { echo "ARCH must be one of: arm64 armhf ppc64el s390x" >&2; exit 1; }
+	$(call apt_install,cmake make qt6-base-dev qemu-user-static dpkg-dev g++-$(CROSS_TRIPLET))
+	tests/cross-sysroot.sh $(ARCH) $(CROSS_DIR)
+	$(UTF8)$(CMAKE_CONFIGURE) -B $(CROSS_DIR)/build -DCMAKE_TOOLCHAIN_FILE=cmake/cross-linux.cmake \
+	  -DTIRVOK_CROSS_ARCH=$(ARCH) -DTIRVOK_SYSROOT=$(CURDIR)/$(CROSS_DIR)/sysroot -DTIRVOK_BENCH=OFF
+	$(CMAKE_BUILD) $(CROSS_DIR)/build -j $(JOBS)
+	cd $(CROSS_DIR)/build && ctest --output-on-failure
