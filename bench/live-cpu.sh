@@ -1,7 +1,8 @@
 #!/bin/sh
 # CPU use of the real program, idle, as a share of one core.
 # Usage: bench/live-cpu.sh [path/to/tirvok3] [seconds] [prisms]
-#   (defaults: the Release build's program, 20, 0 = the empty scene)
+#   (defaults: the Release build's program, 20, 0 = the empty scene); TIRVOK3_COMMAND, when set, is
+#   the command that starts the program instead (say, tests/wine.sh PREFIX build-windows/Tirvok3.exe).
 # Starts its own Xvfb on a free display, lets the window settle, builds the scene through real input
 # (xdotool: press "Prizma Ekle", then drag a 30 x 20 box in the top view, once per prism; then the
 # camera is put up and to the side with "Kamera" in the front view), then reads utime + stime of the
@@ -14,7 +15,8 @@ PRISMS=${3:-0}
 SETTLE=2
 BATCH=32  # prisms per xdotool call
 
-[ -x "$BIN" ] || { echo "no program at $BIN (run 'make build' first)" >&2; exit 1; }
+COMMAND=${TIRVOK3_COMMAND:-$BIN}
+[ -n "${TIRVOK3_COMMAND:-}" ] || [ -x "$BIN" ] || { echo "no program at $BIN (run 'make build' first)" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
 
 TMP=$(mktemp -d)
@@ -41,7 +43,8 @@ done
 DISPLAY=:$(cat "$TMP/display")
 export DISPLAY
 
-QT_QPA_PLATFORM=xcb "$BIN" >"$TMP/app.log" 2>&1 &
+# shellcheck disable=SC2086 # the command's words
+QT_QPA_PLATFORM=xcb $COMMAND >"$TMP/app.log" 2>&1 &
 APP_PID=$!
 sleep "$SETTLE"
 kill -0 "$APP_PID" 2>/dev/null || { echo "the program exited early" >&2; cat "$TMP/app.log" >&2; exit 1; }
@@ -80,9 +83,11 @@ fi
 SCENE="empty scene"
 [ "$PRISMS" -eq 0 ] || SCENE="$PRISMS prisms"
 
-# Fields 14 and 15 of /proc/PID/stat: user and system time in clock ticks. The command name
-# (field 2) has no spaces here, so plain field splitting is safe.
-ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# Fields 14 and 15 of /proc/PID/stat: user and system time in clock ticks, of the process and all its
+# children (a start command such as Wine's runs the program as one). The command names (field 2) have
+# no spaces here, so plain field splitting is safe.
+family() { echo "$1"; for child in $(pgrep -P "$1"); do family "$child"; done; }
+ticks() { for pid in $(family "$1"); do cat "/proc/$pid/stat"; done 2>/dev/null | awk '{ t += $14 + $15 } END { print t }'; }
 now() { awk '{ print $1 }' /proc/uptime; }
 
 app0=$(ticks "$APP_PID"); x0=$(ticks "$XVFB_PID"); t0=$(now)
