@@ -91,9 +91,10 @@ bench: build
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
 
-# A Debian package of the Release build in $(BUILD)/; `make lintian` checks it.
+# A Debian package of the Release build in $(BUILD)/; `make lintian` checks it. CPack gives the .deb's
+# members the modes its scratch files get, so it runs under umask 022, as dpkg-buildpackage does.
 package: deps-package build-app
-	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && umask 022 && cpack -G DEB
 # lintian, pedantic, fails on any error or warning and on any tag of a missing protection or of what a
 # stripped binary should not carry; then hardening-check on the packaged program fails on any "no".
 # Where the C library's start files carry no CET marking (Debian 12), no program linked with them can,
