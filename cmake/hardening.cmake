@@ -20,9 +20,17 @@ include(CheckCXXCompilerFlag)
 include(CheckCXXSourceCompiles)
 include(CheckPIESupported)
 
-# Position-independent executables, so ASLR moves the program too.
-check_pie_supported(LANGUAGES CXX)
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+# Position-independent executables, so ASLR moves the program too. Debian's compilers (and most
+# others) make them by default, as dpkg-buildflags relies on; only where they do not is every target
+# built position-independent, which makes the static libraries -fPIC and costs about 5 % of a frame.
+check_cxx_source_compiles("#if !defined(__PIE__)
+  #error not position-independent by default
+  #endif
+  int main() { return 0; }" TIRVOK_DEFAULT_PIE)
+if(NOT TIRVOK_DEFAULT_PIE)
+  check_pie_supported(LANGUAGES CXX)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+endif()
 
 # A format string that is not a literal and has no arguments is an error, as in Debian's builds.
 add_compile_options(-Wformat -Werror=format-security)
