@@ -89,7 +89,18 @@ bench: build
 	./$(BUILD)/bench/tirvok3_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
+
+# The Windows program, cross-built with Debian's mingw-w64: one static $(WINDOWS_BUILD)/Tirvok3.exe.
+# python3 packs the icon.
+.PHONY: windows
+WINDOWS_BUILD := build-windows
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make python3
+windows:
+	$(call apt_install,$(WINDOWS_PACKAGES))
+	@[ -f $(WINDOWS_BUILD)/CMakeCache.txt ] || $(CMAKE_CONFIGURE) -B $(WINDOWS_BUILD) \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTIRVOK_TESTS=OFF -DTIRVOK_BENCH=OFF
+	$(CMAKE_BUILD) $(WINDOWS_BUILD) --target tirvok3 -j $(JOBS)
 
 # A Debian package of the Release build in $(BUILD)/; `make lintian` checks it. CPack gives the .deb's
 # members the modes its scratch files get, so it runs under umask 022, as dpkg-buildpackage does.
@@ -139,3 +150,16 @@ fuzz: deps-test
 	  QT_QPA_PLATFORM=offscreen ./$(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $(FUZZ_BUILD)/corpus/$$t; \
 	done
+
+# The Windows program's tests: its engine suites cross-built and run under Wine through ctest, and the
+# Linux build's real-window tests driving `wine Tirvok3.exe` on their own Xvfb. Every Wine process of
+# the build's prefix is stopped at the end, whether the tests passed or not.
+.PHONY: test-windows
+WINE_PACKAGES := wine wine64 fonts-wine
+test-windows: build windows
+	$(call apt_install,$(WINE_PACKAGES))
+	$(UTF8)cmake -S . -B $(WINDOWS_BUILD) --log-level=NOTICE -DTIRVOK_TESTS=ON \
+	  -DTIRVOK_HOST_TESTS=$(CURDIR)/$(BUILD)/tests
+	$(CMAKE_BUILD) $(WINDOWS_BUILD) -j $(JOBS)
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure; status=$$?; \
+	  $(CURDIR)/tests/wine.sh $(CURDIR)/$(WINDOWS_BUILD)/wine-prefix --stop; exit $$status

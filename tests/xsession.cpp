@@ -194,17 +194,27 @@ bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geo
     return false;
 }
 
-std::vector<std::string> ProgramCommand(const std::string& builtBinary)
+namespace {
+
+// The words of an environment variable, split at spaces; none when it is unset.
+std::vector<std::string> CommandIn(const char* variable)
 {
-    const char* command = std::getenv("TIRVOK3_COMMAND");
-    if (command == nullptr || *command == 0)
-        return {builtBinary};
     std::vector<std::string> argv;
-    std::istringstream words(command);
+    std::istringstream words(std::getenv(variable) != nullptr ? std::getenv(variable) : "");
     for (std::string word; words >> word;)
         argv.push_back(word);
     return argv;
 }
+
+}  // namespace
+
+std::vector<std::string> ProgramCommand(const std::string& builtBinary)
+{
+    std::vector<std::string> argv = CommandIn("TIRVOK3_COMMAND");
+    return argv.empty() ? std::vector<std::string>{builtBinary} : argv;
+}
+
+std::vector<std::string> WindowManagerCommand() { return CommandIn("TIRVOK3_WINDOW_MANAGER"); }
 
 bool ProgramWindow::Start(const std::vector<std::string>& command, const std::vector<std::string>& extraEnv)
 {

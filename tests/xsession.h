@@ -61,6 +61,10 @@ private:
 // (say, Wine and the Windows .exe), else the built binary alone.
 std::vector<std::string> ProgramCommand(const std::string& builtBinary);
 
+// The window manager the program under test runs under: TIRVOK3_WINDOW_MANAGER split at its spaces
+// (say, "openbox --sm-disable"), or none.
+std::vector<std::string> WindowManagerCommand();
+
 // The program under test, started in a VirtualDisplay, with its window's client area located on screen.
 class ProgramWindow {
 public:

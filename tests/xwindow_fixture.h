@@ -107,10 +107,19 @@ protected:
         scratch_ = std::make_unique<QTemporaryDir>();
         display_ = std::make_unique<VirtualDisplay>();
         displayUp_ = scratch_->isValid() && display_->Start(scratch_->path().toStdString());
+        // A program that needs a window manager to get the pointer's clicks (Wine's windows do) names one.
+        const std::vector<std::string> wm = WindowManagerCommand();
+        if (displayUp_ && !wm.empty()) {
+            windowManager_ = std::make_unique<ChildProcess>();
+            displayUp_ = windowManager_->Start(wm, display_->ClientEnv(), scratch_->filePath("wm.log").toStdString());
+            for (const long long start = NowMs(); displayUp_ && !display_->Run({"wmctrl", "-m"});)
+                displayUp_ = NowMs() - start < kWaitMs;
+        }
     }
 
     static void TearDownTestSuite()
     {
+        windowManager_.reset();
         display_.reset();
         scratch_.reset();
     }
@@ -268,6 +277,7 @@ protected:
 
     static inline std::unique_ptr<QTemporaryDir> scratch_;
     static inline std::unique_ptr<VirtualDisplay> display_;
+    static inline std::unique_ptr<ChildProcess> windowManager_;
     static inline bool displayUp_ = false;
     std::unique_ptr<ProgramWindow> window_;
     QImage start_;  // the first frame

@@ -1,0 +1,335 @@
+#include "birim1.h"
+
+#include "render/frame.h"
+#include "wintext.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"TirvokForm1";
+// Child control ids: the table's index plus this.
+constexpr int kFirstControlId = 100;
+// The window's own timer id, for frames while a move or resize runs its own message loop.
+constexpr UINT_PTR kSizeMoveTimer = 1;
+// The icon's resource id in tirvok3.rc.
+constexpr int kIconResource = 1;
+
+COLORREF ColourRef(TColor c) { return COLORREF(c); }  // the same packing: red in the low byte
+
+HICON LoadAppIcon(HINSTANCE instance, int metric)
+{
+    const int size = GetSystemMetrics(metric);
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, 0));
+}
+
+}  // namespace
+
+TForm1::TForm1(HINSTANCE instance) : scene_(std::make_unique<TScene>()), decimalPoint_(UserDecimalPoint())
+{
+    face_ = CreateSolidBrush(ColourRef(kForm1.face));
+    TImagePane::Register(instance);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadAppIcon(instance, SM_CXICON);
+    wc.hIconSm = LoadAppIcon(instance, SM_CXSMICON);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = face_;
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
+
+    // WS_CLIPCHILDREN: the face is never painted under the panes, which blit whole off-screen images.
+    CreateWindowExW(0, kFormClass, Widen(kForm1.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kForm1.left,
+                    kForm1.top, kForm1.width, kForm1.height, nullptr, nullptr, instance, this);
+    dpi_ = GetDpiForWindow(hwnd_);
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i)
+        MakeControl(i);
+    ConnectPlanPane(*EkranXY, TPlanView::XY);
+    ConnectPlanPane(*EkranXZ, TPlanView::XZ);
+    ConnectPlanPane(*EkranYZ, TPlanView::YZ);
+    ApplyDpi(dpi_);
+    FormCreate();
+
+    // Maximised, with the laid-out place and size (scaled for the monitor) to restore to.
+    WINDOWPLACEMENT place{};
+    place.length = sizeof place;
+    place.showCmd = SW_SHOWMAXIMIZED;
+    place.rcNormalPosition = {kForm1.left, kForm1.top, kForm1.left + Scaled(kForm1.width),
+                              kForm1.top + Scaled(kForm1.height)};
+    SetWindowPlacement(hwnd_, &place);
+    Saat.Start(kFrameMs);
+}
+
+TForm1::~TForm1()
+{
+    if (hwnd_ != nullptr)
+        DestroyWindow(hwnd_);
+    panes_ = {};
+    DeleteObject(font_);
+    DeleteObject(face_);
+}
+
+void TForm1::FormCreate()
+{
+    // Painting is double-buffered by construction: each pane is an off-screen image shown with one blit,
+    // and the window's face is never painted under a pane (WS_CLIPCHILDREN), so nothing flickers.
+    InitScene(*scene_);
+}
+
+int TForm1::Run()
+{
+    return RunMessageLoop(
+        hwnd_, Saat.Handle(), [this] { SaatTimer(); }, [this] { tools_.ShowFocus(); });
+}
+
+void TForm1::MakeControl(std::size_t index)
+{
+    const TControlSpec& spec = kForm1Controls[index];
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + int(index)));
+    const std::wstring caption = Widen(spec.caption);
+    HWND made = nullptr;
+    switch (spec.kind) {
+    case TControlKind::Pane: {
+        auto pane = std::make_unique<TImagePane>(hwnd_, spec.width, spec.height);
+        TImagePane** byPane[] = {&EkranXY, &EkranXZ, &EkranYZ, &Ekran3B};  // by TPaneId
+        *byPane[std::size_t(spec.pane)] = pane.get();
+        made = pane->Handle();
+        panes_[std::size_t(spec.pane)] = std::move(pane);
+        access_.Role(made, ROLE_SYSTEM_GRAPHIC);
+        break;
+    }
+    case TControlKind::Label:
+    case TControlKind::Readout:
+        made = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                               0, 0, 0, 0, hwnd_, id, instance, nullptr);
+        if (spec.kind == TControlKind::Readout) {
+            readouts_[std::size_t(spec.readout)] = index;
+            shownText_[std::size_t(spec.readout)] = caption;
+            access_.Description(made, spec.caption);  // the visible value, after the spoken name
+        }
+        break;
+    case TControlKind::Tool: {
+        made = CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
+                               0, 0, hwnd_, id, instance, nullptr);
+        tools_.Add(spec.tool, made);
+        access_.Toggle(made, [this, tool = spec.tool] { return tools_.Current() == tool; });
+        HWND* byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool
+        *byTool[std::size_t(spec.tool)] = made;
+        if (*spec.tooltip != 0)
+            AddTooltip(made, spec.tooltip);
+        break;
+    }
+    }
+    controls_[index] = made;
+    if (*spec.accessibleName != 0)
+        access_.Name(made, spec.accessibleName);
+    if (*spec.accessibleDescription != 0)
+        access_.Description(made, spec.accessibleDescription);
+}
+
+void TForm1::AddTooltip(HWND control, const char* text)
+{
+    if (tooltip_ == nullptr)
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
+    std::wstring tip = Widen(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = tip.data();  // the tooltip keeps its own copy
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TForm1::ConnectPlanPane(TImagePane& pane, TPlanView view)
+{
+    switch (view) {
+    case TPlanView::XY:
+        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranXYMouseDown(b, x, y); };
+        pane.MouseMove = [this](int x, int y) { EkranXYMouseMove(x, y); };
+        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranXYMouseUp(b, x, y); };
+        break;
+    case TPlanView::XZ:
+        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranXZMouseDown(b, x, y); };
+        pane.MouseMove = [this](int x, int y) { EkranXZMouseMove(x, y); };
+        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranXZMouseUp(b, x, y); };
+        break;
+    case TPlanView::YZ:
+        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranYZMouseDown(b, x, y); };
+        pane.MouseMove = [this](int x, int y) { EkranYZMouseMove(x, y); };
+        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranYZMouseUp(b, x, y); };
+        break;
+    }
+}
+
+void TForm1::ApplyDpi(UINT dpi)
+{
+    dpi_ = dpi;
+    HFONT previous = font_;
+    // A negative height asks for the character height (the cell less its internal leading). The captions
+    // are Turkish: the Turkish character set brings "ı" and "İ", which the Western one lacks.
+    font_ = CreateFontW(-Scaled(kForm1.fontPixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, TURKISH_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                        Widen(kForm1.font).c_str());
+    for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
+        const TControlSpec& spec = kForm1Controls[i];
+        if (spec.kind != TControlKind::Pane)
+            SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SetWindowPos(controls_[i], nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width),
+                     Scaled(spec.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (spec.kind == TControlKind::Label || spec.kind == TControlKind::Readout)
+            FitWidth(i);
+    }
+    if (previous != nullptr)
+        DeleteObject(previous);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TForm1::FitWidth(std::size_t index)
+{
+    const TControlSpec& spec = kForm1Controls[index];
+    HWND label = controls_[index];
+    std::wstring text(std::size_t(GetWindowTextLengthW(label)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(label, text.data(), int(text.size()))));
+    HDC dc = GetDC(label);
+    const HGDIOBJ previous = SelectObject(dc, font_);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    const int width = std::max(Scaled(spec.width), int(extent.cx));
+    SetWindowPos(label, nullptr, 0, 0, width, Scaled(spec.height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm1::SaatTimer()
+{
+    GdiFlush();  // GDI is done with the pane images before the engine draws on them
+    DrawFrame(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
+    WriteReadouts();
+    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
+        pane->ShowChanges();
+}
+
+void TForm1::WriteReadouts()
+{
+    const auto values = ReadoutValues(*scene_);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string text = ReadoutText(values[i], decimalPoint_);
+        std::wstring wide = Widen(text);
+        if (wide == shownText_[i])
+            continue;
+        HWND label = controls_[readouts_[i]];
+        SetWindowTextW(label, wide.c_str());
+        shownText_[i] = std::move(wide);
+        access_.Description(label, text);
+        FitWidth(readouts_[i]);
+    }
+}
+
+LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (form == nullptr)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return form->OnMessage(message, wParam, lParam);
+}
+
+LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        // An owner-drawn button reports a quick second click as a double click: a click all the same.
+        if ((HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED) &&
+            tools_.Clicked(reinterpret_cast<HWND>(lParam)))
+            return 0;
+        break;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_BUTTON)
+            break;
+        tools_.Draw(*item, font_, face_, ColourRef(kForm1.fontColour));
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, ColourRef(kForm1.fontColour));
+        SetBkColor(dc, ColourRef(kForm1.face));
+        return reinterpret_cast<LRESULT>(face_);
+    }
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        ApplyDpi(HIWORD(wParam));
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // Keyboard focus goes back to the control that had it, the first tool at first.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND had = GetFocus();
+            if (had != nullptr && IsChild(hwnd_, had))
+                focus_ = had;
+        } else if (HIWORD(wParam) == 0) {
+            SetFocus(focus_ != nullptr ? focus_ : BPrizma);  // first in the keyboard order
+        }
+        return 0;
+    case WM_CANCELMODE:
+        // The system ends modes (a dialog, a switch to another program): a pane's drag ends with it.
+        if (HWND held = GetCapture(); held != nullptr && IsChild(hwnd_, held))
+            ReleaseCapture();
+        break;
+    case WM_ENTERSIZEMOVE: SetTimer(hwnd_, kSizeMoveTimer, UINT(kFrameMs), nullptr); return 0;
+    case WM_EXITSIZEMOVE: KillTimer(hwnd_, kSizeMoveTimer); return 0;
+    case WM_TIMER:
+        if (wParam != kSizeMoveTimer)
+            break;
+        SaatTimer();
+        return 0;
+    case WM_DESTROY:
+        for (HWND control : controls_)
+            access_.Clear(control);
+        PostQuitMessage(0);
+        return 0;
+    default: break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void TForm1::PlanDown(TPlanView view, TMouseButton button, int x, int y)
+{
+    PlanMouseDown(*scene_, view, button, x, y, CurrentTool());
+}
+
+void TForm1::PlanMove(TPlanView view, const TImagePane& pane, int x, int y)
+{
+    PlanMouseMove(*scene_, view, x, y, pane.Width(), pane.Height(), CurrentTool());
+}
+
+void TForm1::PlanUp(TPlanView view, TMouseButton button) { SetTool(PlanMouseUp(*scene_, view, button, CurrentTool())); }
+
+void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
+void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, *EkranXY, x, y); }
+void TForm1::EkranXYMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XY, b); }
+void TForm1::EkranXZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XZ, b, x, y); }
+void TForm1::EkranXZMouseMove(int x, int y) { PlanMove(TPlanView::XZ, *EkranXZ, x, y); }
+void TForm1::EkranXZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XZ, b); }
+void TForm1::EkranYZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::YZ, b, x, y); }
+void TForm1::EkranYZMouseMove(int x, int y) { PlanMove(TPlanView::YZ, *EkranYZ, x, y); }
+void TForm1::EkranYZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::YZ, b); }

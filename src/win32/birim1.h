@@ -1,0 +1,95 @@
+#pragma once
+
+#include "accessibility.h"
+#include "imagepane.h"
+#include "render/layout.h"
+#include "render/readout.h"
+#include "saat.h"
+#include "scene/editing.h"
+#include "scene/scene.h"
+#include "toolbuttons.h"
+#include "win.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+// The main window: four view panes, four tool buttons, sixteen readouts and the frame timer.
+// Every place, size and text comes from the layout table, scaled from 96 DPI to the window's monitor.
+class TForm1 {
+public:
+    // Makes the window with its controls (running FormCreate), shown maximised, and starts Saat.
+    explicit TForm1(HINSTANCE instance);
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    TScene& Scene() { return *scene_; }
+
+    // Runs the message loop with Saat's frames until the window closes; the exit code.
+    int Run();
+
+    // The tool button that is down, if any.
+    TTool CurrentTool() const { return tools_.Current(); }
+    // Puts one tool down (raising the others) or, with TTool::None, raises them all.
+    void SetTool(TTool tool) { tools_.Set(tool); }
+
+    // One frame: plan views, projection, 3D view, readouts, then the panes whose image changed repaint.
+    void SaatTimer();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void FormCreate();
+    void MakeControl(std::size_t index);
+    // Shows `text` (UTF-8) when the pointer rests on the control.
+    void AddTooltip(HWND control, const char* text);
+    void ConnectPlanPane(TImagePane& pane, TPlanView view);
+    // Font and every control's place for the window's current DPI.
+    void ApplyDpi(UINT dpi);
+    int Scaled(int pixels) const { return MulDiv(pixels, int(dpi_), USER_DEFAULT_SCREEN_DPI); }
+    // Labels keep their left and top and grow to fit their text, never narrower than laid out.
+    void FitWidth(std::size_t index);
+    void WriteReadouts();
+
+    void EkranXYMouseDown(TMouseButton button, int x, int y);
+    void EkranXYMouseMove(int x, int y);
+    void EkranXYMouseUp(TMouseButton button, int x, int y);
+    void EkranXZMouseDown(TMouseButton button, int x, int y);
+    void EkranXZMouseMove(int x, int y);
+    void EkranXZMouseUp(TMouseButton button, int x, int y);
+    void EkranYZMouseDown(TMouseButton button, int x, int y);
+    void EkranYZMouseMove(int x, int y);
+    void EkranYZMouseUp(TMouseButton button, int x, int y);
+
+    void PlanDown(TPlanView view, TMouseButton button, int x, int y);
+    void PlanMove(TPlanView view, const TImagePane& pane, int x, int y);
+    void PlanUp(TPlanView view, TMouseButton button);
+
+    std::unique_ptr<TScene> scene_;
+    std::string decimalPoint_;  // the user's, read when the window is made
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    HFONT font_ = nullptr;
+    HBRUSH face_ = nullptr;
+    HWND focus_ = nullptr;  // the control that had the keyboard when the window was last deactivated
+    TAccessibility access_;
+
+    std::array<HWND, kControlCount> controls_{};        // by the table's order
+    std::array<std::unique_ptr<TImagePane>, 4> panes_;  // by TPaneId
+    TImagePane* EkranXY = nullptr;
+    TImagePane* EkranYZ = nullptr;
+    TImagePane* EkranXZ = nullptr;
+    TImagePane* Ekran3B = nullptr;
+    TToolGroup tools_;
+    HWND BPrizma = nullptr;
+    HWND BKamera = nullptr;
+    HWND BOdak = nullptr;
+    HWND BSonPrizma = nullptr;
+    HWND tooltip_ = nullptr;
+    std::array<std::size_t, kReadouts> readouts_{};  // Label1..Label16 as indexes into controls_
+    std::array<std::wstring, kReadouts> shownText_;  // what each readout shows
+    TSaat Saat;
+};

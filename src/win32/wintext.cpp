@@ -1,0 +1,32 @@
+#include "wintext.h"
+
+#include "win.h"
+
+std::wstring Widen(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring out(std::size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(std::wstring_view utf16)
+{
+    if (utf16.empty())
+        return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(std::size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string UserDecimalPoint()
+{
+    wchar_t separator[8] = {};  // the system allows at most three characters and the terminator
+    const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, int(std::size(separator)));
+    if (n <= 1)
+        return ".";
+    return Narrow(std::wstring_view(separator, std::size_t(n - 1)));
+}
