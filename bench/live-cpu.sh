@@ -2,7 +2,10 @@
 # CPU use of the real program, idle, as a share of one core.
 # Usage: bench/live-cpu.sh [path/to/tirvok3] [seconds] [prisms]
 #   (defaults: the Release build's program, 20, 0 = the empty scene); TIRVOK3_COMMAND, when set, is
-#   the command that starts the program instead (say, tests/wine.sh PREFIX build-windows/Tirvok3.exe).
+#   the command that starts the program instead (say, tests/wine.sh PREFIX build-windows/Tirvok3.exe),
+#   TIRVOK3_WINDOW_MANAGER a window manager to run it under (Wine's windows take clicks only so), and
+#   TIRVOK3_INPUT_PAUSE seconds to wait between pointer actions (Wine drops a press and release that
+#   come in the same instant; 0.01 is enough).
 # Starts its own Xvfb on a free display, lets the window settle, builds the scene through real input
 # (xdotool: press "Prizma Ekle", then drag a 30 x 20 box in the top view, once per prism; then the
 # camera is put up and to the side with "Kamera" in the front view), then reads utime + stime of the
@@ -22,8 +25,9 @@ command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
 TMP=$(mktemp -d)
 XVFB_PID=""
 APP_PID=""
+WM_PID=""
 cleanup() {
-    for pid in $APP_PID $XVFB_PID; do
+    for pid in $APP_PID $WM_PID $XVFB_PID; do
         kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
@@ -43,6 +47,11 @@ done
 DISPLAY=:$(cat "$TMP/display")
 export DISPLAY
 
+if [ -n "${TIRVOK3_WINDOW_MANAGER:-}" ]; then
+    $TIRVOK3_WINDOW_MANAGER >"$TMP/wm.log" 2>&1 &
+    WM_PID=$!
+    sleep 1
+fi
 # shellcheck disable=SC2086 # the command's words
 QT_QPA_PLATFORM=xcb $COMMAND >"$TMP/app.log" 2>&1 &
 APP_PID=$!
@@ -52,7 +61,9 @@ kill -0 "$APP_PID" 2>/dev/null || { echo "the program exited early" >&2; cat "$T
 if [ "$PRISMS" -gt 0 ]; then
     command -v xdotool >/dev/null || { echo "xdotool is not installed" >&2; exit 1; }
     WIN=$(xdotool search --sync --onlyvisible --name '^Tirvok 3$' | head -n 1)
-    eval "$(xdotool getwindowgeometry --shell "$WIN")"
+    # The client area's place on the screen, also inside a window manager's frame.
+    X=$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { print $NF }')
+    Y=$(xwininfo -id "$WIN" | awk '/Absolute upper-left Y/ { print $NF }')
     # Client-area places: the middle of "Prizma Ekle" (424, 64, 137 x 22) and the top view (220, 18),
     # whose boxes stay 30 pixels clear of its edges so the drags never scroll it.
     BUTTON_X=$((X + 424 + 68))
@@ -67,16 +78,19 @@ if [ "$PRISMS" -gt 0 ]; then
             px=$((PANE_X + 10 * (k % 11)))
             py=$((PANE_Y + 10 * ((k / 11) % 11)))
             # The release after adding switches the tool to "Son Prizmayi Duzenle", so press the button each time.
-            set -- "$@" mousemove $BUTTON_X $BUTTON_Y mousedown 1 mouseup 1 mousemove $px $py mousedown 1 \
-                mousemove $((px + 30)) $((py - 20)) mouseup 1
+            w=${TIRVOK3_INPUT_PAUSE:+sleep $TIRVOK3_INPUT_PAUSE}
+            # shellcheck disable=SC2086 # $w is a pause or nothing
+            set -- "$@" mousemove $BUTTON_X $BUTTON_Y $w mousedown 1 $w mouseup 1 mousemove $px $py $w mousedown 1 \
+                $w mousemove $((px + 30)) $((py - 20)) $w mouseup 1 $w
             n=$((n + 1))
             k=$((k + 1))
         done
         xdotool "$@"
     done
     # "Kamera" (424, 16), then a press in the front view (2, 238): camera at x = -60, z = 60.
-    xdotool mousemove $((BUTTON_X)) $((Y + 16 + 11)) mousedown 1 mouseup 1 \
-        mousemove $((X + 2 + 40)) $((Y + 238 + 40)) mousedown 1 mouseup 1 mousemove $((X + 700)) $((Y + 500))
+    # shellcheck disable=SC2086
+    xdotool mousemove $((BUTTON_X)) $((Y + 16 + 11)) $w mousedown 1 $w mouseup 1 \
+        mousemove $((X + 2 + 40)) $((Y + 238 + 40)) $w mousedown 1 $w mouseup 1 mousemove $((X + 700)) $((Y + 500))
     sleep "$SETTLE"
     kill -0 "$APP_PID" 2>/dev/null || { echo "the program exited while the scene was built" >&2; exit 1; }
 fi
