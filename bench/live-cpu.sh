@@ -6,10 +6,10 @@
 #   TIRVOK3_WINDOW_MANAGER a window manager to run it under (Wine's windows take clicks only so), and
 #   TIRVOK3_INPUT_PAUSE seconds to wait between pointer actions (Wine drops a press and release that
 #   come in the same instant; 0.01 is enough).
-# Starts its own Xvfb on a free display, lets the window settle, builds the scene through real input
-# (xdotool: press "Prizma Ekle", then drag a 30 x 20 box in the top view, once per prism; then the
-# camera is put up and to the side with "Kamera" in the front view), then reads utime + stime of the
-# program from /proc at the start and end of the window.
+# Starts its own Xvfb on a free display, times the start-up to a visible window, lets it settle,
+# builds the scene through real input (xdotool: press "Prizma Ekle", then drag a 30 x 20 box in the
+# top view, once per prism; then the camera is put up and to the side with "Kamera" in the front
+# view), then reads utime + stime of the program from /proc at the start and end of the window.
 set -eu
 
 BIN=${1:-$(dirname "$0")/../build/src/tirvok3}
@@ -52,9 +52,21 @@ if [ -n "${TIRVOK3_WINDOW_MANAGER:-}" ]; then
     WM_PID=$!
     sleep 1
 fi
+now() { awk '{ print $1 }' /proc/uptime; }
+launched=$(now)
 # shellcheck disable=SC2086 # the command's words
 QT_QPA_PLATFORM=xcb $COMMAND >"$TMP/app.log" 2>&1 &
 APP_PID=$!
+# Start-up: from the launch to the window "Tirvok 3" being mapped, polled every 10 ms for up to 30 s.
+if command -v xdotool >/dev/null; then
+    i=0
+    until xdotool search --onlyvisible --name '^Tirvok 3$' >/dev/null 2>&1; do
+        i=$((i + 1))
+        [ $i -le 3000 ] && kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.01
+    done
+    awk -v t0="$launched" -v t1="$(now)" 'BEGIN { printf "start-up to a visible window: %.2f s\n", t1 - t0 }'
+fi
 sleep "$SETTLE"
 kill -0 "$APP_PID" 2>/dev/null || { echo "the program exited early" >&2; cat "$TMP/app.log" >&2; exit 1; }
 
@@ -102,7 +114,6 @@ SCENE="empty scene"
 # no spaces here, so plain field splitting is safe.
 family() { echo "$1"; for child in $(pgrep -P "$1"); do family "$child"; done; }
 ticks() { for pid in $(family "$1"); do cat "/proc/$pid/stat"; done 2>/dev/null | awk '{ t += $14 + $15 } END { print t }'; }
-now() { awk '{ print $1 }' /proc/uptime; }
 
 app0=$(ticks "$APP_PID"); x0=$(ticks "$XVFB_PID"); t0=$(now)
 sleep "$SECONDS_MEASURED"
