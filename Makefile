@@ -40,8 +40,8 @@ OTHER_DISTROS := tirvok3: no apt-get here, so nothing is installed; the build ne
   google-benchmark-devel xorg-x11-server-Xvfb xdotool xwininfo wmctrl ImageMagick weston openbox \
   desktop-file-utils appstream mandoc dejavu-sans-fonts | Arch: pacman -S cmake make gcc qt6-base qt6-wayland \
   gtest benchmark xorg-server-xvfb xdotool xorg-xwininfo wmctrl imagemagick weston openbox desktop-file-utils \
-  appstream mandoc ttf-dejavu | openSUSE: zypper install cmake make gcc-c++ qt6-base-devel qt6-wayland gtest \
-  gmock google-benchmark-devel xorg-x11-server-Xvfb xdotool xwininfo wmctrl ImageMagick weston openbox \
+  appstream mandoc ttf-dejavu | openSUSE: zypper install cmake make gcc-c++ qt6-base-devel qt6-wayland googletest-devel \
+  google-benchmark-devel xorg-x11-server-Xvfb xdotool xwininfo wmctrl ImageMagick weston openbox \
   desktop-file-utils AppStream mandoc dejavu-fonts
 
 # $(call apt_install,packages): installs the ones not installed yet, one line of output, the apt log on failure.
