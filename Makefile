@@ -122,8 +122,6 @@ package: deps-package build-app
 	cd $(BUILD) && umask 022 && cpack -G DEB
 # lintian, pedantic, fails on any error or warning and on any tag of a missing protection or of what a
 # stripped binary should not carry; then hardening-check on the packaged program fails on any "no".
-# Where the C library's start files carry no CET marking (Debian 12), no program linked with them can,
-# so control-flow integrity is left to the compiler flag there.
 LINT_TAGS := hardening-|binary-has-unneeded-section
 lintian: package
 	$(call apt_install,devscripts)
@@ -131,8 +129,7 @@ lintian: package
 	  status=$$?; cat $(BUILD)/lintian.log; [ $$status = 0 ] || exit $$status; \
 	  if grep -E ': ($(LINT_TAGS))' $(BUILD)/lintian.log >/dev/null; then echo "lintian: hardening tags above" >&2; exit 1; fi
 	@rm -rf $(BUILD)/deb-root && dpkg-deb -x $(BUILD)/tirvok3_*.deb $(BUILD)/deb-root
-	@readelf -n "$$($(CXX) -print-file-name=Scrt1.o)" | grep -q 'x86 feature: IBT' || nocet=--nocfprotection; \
-	  hardening-check $$nocet $(BUILD)/deb-root/usr/bin/tirvok3
+	@tests/hardening-check.sh $(BUILD)/deb-root/usr/bin/tirvok3 $(CXX)
 
 # Builds the package twice from clones of the current commit (other folder, time, umask and language)
 # and fails unless the two are the same bytes; needs no other build.

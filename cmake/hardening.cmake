@@ -35,9 +35,11 @@ endif()
 # A format string that is not a literal and has no arguments is an error, as in Debian's builds.
 add_compile_options(-Wformat -Werror=format-security)
 set(hardening_flags -fstack-protector-strong -fstack-clash-protection)
-# Control-flow enforcement (IBT, shadow stack) exists on x86 only.
+# Control-flow enforcement (IBT, shadow stack) exists on x86 only; its arm64 kin is BTI and PAC.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86)$")
   list(APPEND hardening_flags -fcf-protection)
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+  list(APPEND hardening_flags -mbranch-protection=standard)
 endif()
 foreach(flag IN LISTS hardening_flags)
   string(MAKE_C_IDENTIFIER "TIRVOK_HAS${flag}" has_flag)
