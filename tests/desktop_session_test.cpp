@@ -84,8 +84,8 @@ protected:
     // Starts openbox, then the program under it.
     void StartUnderOpenbox(ProgramWindow& window)
     {
-        ASSERT_TRUE(wm_.Start({"openbox", "--sm-disable"}, display_.ClientEnv(), Scratch("openbox.log")));
-        ASSERT_TRUE(WaitFor([&] { return display_.Run({"wmctrl", "-m"}).has_value(); })) << "openbox did not start";
+        ASSERT_TRUE(display_.StartWindowManager(wm_, {"openbox", "--sm-disable"}, Scratch("openbox.log")))
+            << "openbox did not start";
         ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)));
     }
 

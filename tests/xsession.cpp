@@ -194,6 +194,17 @@ bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geo
     return false;
 }
 
+bool VirtualDisplay::StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command,
+                                        const std::string& logPath) const
+{
+    if (!wm.Start(command, env_, logPath))
+        return false;
+    for (const long long start = NowMs(); !Run({"wmctrl", "-m"}); SleepMs(kPollMs))
+        if (NowMs() - start > kWaitMs)
+            return false;
+    return true;
+}
+
 namespace {
 
 // The words of an environment variable, split at spaces; none when it is unset.

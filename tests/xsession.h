@@ -51,6 +51,10 @@ public:
     const std::vector<std::string>& ClientEnv() const { return env_; }
     // Runs an X client tool (xdotool, import, ...) against this server; its output, or nothing on failure.
     std::optional<std::string> Run(const std::vector<std::string>& argv) const { return RunCommand(argv, env_); }
+    // Starts the window manager `command` in `wm` (output to `logPath`) and waits up to kWaitMs until it
+    // answers wmctrl; false when it does not.
+    bool StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command,
+                            const std::string& logPath) const;
 
 private:
     ChildProcess server_;

@@ -111,9 +111,7 @@ protected:
         const std::vector<std::string> wm = WindowManagerCommand();
         if (displayUp_ && !wm.empty()) {
             windowManager_ = std::make_unique<ChildProcess>();
-            displayUp_ = windowManager_->Start(wm, display_->ClientEnv(), scratch_->filePath("wm.log").toStdString());
-            for (const long long start = NowMs(); displayUp_ && !display_->Run({"wmctrl", "-m"});)
-                displayUp_ = NowMs() - start < kWaitMs;
+            displayUp_ = display_->StartWindowManager(*windowManager_, wm, scratch_->filePath("wm.log").toStdString());
         }
     }
 
