@@ -17,8 +17,8 @@ APT_LOG := $(CURDIR)/$(BUILD)/apt.log
 # Qt and its build tools (rcc, moc) complain in a non-UTF-8 locale, which a bare machine without LANG has.
 UTF8 := $(if $(LANG)$(LC_ALL),,LANG=C.UTF-8 )
 CMAKE_BUILD := $(UTF8)cmake --build
-# File times the build writes (Qt resources, package members) are the last commit's, so a rebuild of
-# the same commit gives the same bytes; a SOURCE_DATE_EPOCH from the environment wins.
+# File times the build writes (the package's members) are the last commit's, so a rebuild of the same
+# commit gives the same bytes; a SOURCE_DATE_EPOCH from the environment wins.
 ifeq ($(origin SOURCE_DATE_EPOCH),undefined)
 SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
 endif

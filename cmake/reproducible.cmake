@@ -1,6 +1,6 @@
 # Reproducible binaries: the same sources give the same bytes whatever folder they are built in and
-# whenever. File times in Qt resources and package members come from SOURCE_DATE_EPOCH, which the
-# Makefile sets to the last commit's time; this module keeps build paths and link times out.
+# whenever. The package's file times come from SOURCE_DATE_EPOCH, which the Makefile sets to the last
+# commit's time, and Qt resources carry none; this module keeps build paths and link times out.
 if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()
 endif()
