@@ -7,6 +7,8 @@
 #include <oleacc.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Answers the state property of the toggle buttons when a screen reader asks: focusable, focused when
 // it has the keyboard, pressed when its tool is down.
@@ -44,14 +46,14 @@ public:
         DWORD child = 0;
         if (FAILED(services_->DecomposeHwndIdentityString(identity, length, &hwnd, &object, &child)))
             return S_OK;
-        for (const auto& [button, down] : toggles_) {
-            if (button != hwnd)
-                continue;
-            value->vt = VT_I4;
-            value->lVal = STATE_SYSTEM_FOCUSABLE | (GetFocus() == hwnd ? STATE_SYSTEM_FOCUSED : 0) |
-                          (down() ? STATE_SYSTEM_PRESSED : 0);
-            *has = TRUE;
-        }
+        for (const auto& [button, down] : toggles_)
+            if (button == hwnd) {
+                value->vt = VT_I4;
+                value->lVal = STATE_SYSTEM_FOCUSABLE | (GetFocus() == hwnd ? STATE_SYSTEM_FOCUSED : 0) |
+                              (down() ? STATE_SYSTEM_PRESSED : 0);
+                *has = TRUE;
+                break;
+            }
         return S_OK;
     }
 

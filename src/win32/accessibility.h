@@ -4,8 +4,6 @@
 
 #include <functional>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 struct IAccPropServices;
 class TStateServer;

@@ -21,9 +21,9 @@ void TToolGroup::Set(TTool tool)
     const TTool was = down_;
     down_ = tool;
     for (TTool changed : {was, tool})
-        if (changed != TTool::None && buttons_[std::size_t(changed)] != nullptr) {
-            InvalidateRect(buttons_[std::size_t(changed)], nullptr, FALSE);
-            TAccessibility::StateChanged(buttons_[std::size_t(changed)]);
+        if (HWND button = buttons_[std::size_t(changed)]; changed != TTool::None && button != nullptr) {
+            InvalidateRect(button, nullptr, FALSE);
+            TAccessibility::StateChanged(button);
         }
 }
 
