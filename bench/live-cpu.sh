@@ -76,6 +76,7 @@ if [ "$PRISMS" -gt 0 ]; then
     # The client area's place on the screen, also inside a window manager's frame.
     X=$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { print $NF }')
     Y=$(xwininfo -id "$WIN" | awk '/Absolute upper-left Y/ { print $NF }')
+    w=${TIRVOK3_INPUT_PAUSE:+sleep $TIRVOK3_INPUT_PAUSE}  # between pointer actions, or nothing
     # Client-area places: the middle of "Prizma Ekle" (424, 64, 137 x 22) and the top view (220, 18),
     # whose boxes stay 30 pixels clear of its edges so the drags never scroll it.
     BUTTON_X=$((X + 424 + 68))
@@ -90,7 +91,6 @@ if [ "$PRISMS" -gt 0 ]; then
             px=$((PANE_X + 10 * (k % 11)))
             py=$((PANE_Y + 10 * ((k / 11) % 11)))
             # The release after adding switches the tool to "Son Prizmayi Duzenle", so press the button each time.
-            w=${TIRVOK3_INPUT_PAUSE:+sleep $TIRVOK3_INPUT_PAUSE}
             # shellcheck disable=SC2086 # $w is a pause or nothing
             set -- "$@" mousemove $BUTTON_X $BUTTON_Y $w mousedown 1 $w mouseup 1 mousemove $px $py $w mousedown 1 \
                 $w mousemove $((px + 30)) $((py - 20)) $w mouseup 1 $w
