@@ -89,17 +89,18 @@ class PlanPane {
   }
 
   move(e) {
+    // A second button pressed or released while another is held arrives as a move that is no movement.
+    if (e.button >= 0) {
+      if ((e.buttons & buttonBit(e.button)) !== 0) this.press(e.button, e);
+      else this.release(e.button);
+      return;
+    }
     if (this.held !== 0) {
       const moves = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
       for (const m of moves.length > 0 ? moves : [e]) {
         const [x, y] = this.at(m);
         this.shell.engine.x.tv_mouse_move(this.pane, x, y, this.shell.tool);
       }
-    }
-    // A second button pressed or released while another is held arrives as a move.
-    if (e.button >= 0) {
-      if ((e.buttons & buttonBit(e.button)) !== 0) this.press(e.button, e);
-      else this.release(e.button);
     }
   }
 
@@ -123,7 +124,8 @@ class PlanPane {
 
   // Capture lost mid-drag (another window, the page losing focus): the drag ends as releases would.
   releaseAll() {
-    for (let button = 0; this.held !== 0 && button <= 30; ++button) this.release(button);
+    for (const button of [0, 2, 1]) this.release(button); // left, right, middle, as the other shells
+    for (let button = 3; this.held !== 0 && button <= 30; ++button) this.release(button);
   }
 }
 

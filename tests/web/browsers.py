@@ -207,8 +207,9 @@ class Firefox(Browser):
             {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": actions}]})
 
     async def key(self, key, code, text=""):
+        value = {"Tab": "\ue004"}.get(key, key)  # WebDriver's code point for Tab
         await self.call("input.performActions", {"context": self.context, "actions": [
-            {"type": "key", "id": "keyboard", "actions": [{"type": "keyDown", "value": key}, {"type": "keyUp", "value": key}]}]})
+            {"type": "key", "id": "keyboard", "actions": [{"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]})
 
     async def screenshot(self):
         shot = await self.call("browsingContext.captureScreenshot", {"context": self.context})
