@@ -5,6 +5,7 @@ removes the profile, whatever state the browser is in.
 """
 import asyncio
 import base64
+import ctypes
 import json
 import os
 import re
@@ -22,6 +23,15 @@ import websockets
 # How long a browser may take to start and a page to answer.
 START_SECONDS = 30
 CALL_SECONDS = 30
+PR_SET_PDEATHSIG = 1
+
+
+def die_with_parent():
+    """In the browser's process before it starts: SIGKILL when the test's process ends (Linux)."""
+    try:
+        ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
+    except (AttributeError, OSError):
+        pass
 
 
 class Browser:
@@ -38,8 +48,9 @@ class Browser:
         self.command = [*self.command_line(self.profile), *args]
 
     async def start(self):
+        # Its own process group, and killed with the test should the test itself be killed.
         self.process = subprocess.Popen(self.command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                        start_new_session=True, text=True)
+                                        start_new_session=True, text=True, preexec_fn=die_with_parent)
         loop = asyncio.get_running_loop()
         address = await asyncio.wait_for(loop.run_in_executor(None, self.find_address), START_SECONDS)
         self.socket = await websockets.connect(self.socket_url(address), max_size=None, ping_interval=None)
