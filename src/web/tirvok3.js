@@ -231,7 +231,7 @@ class Shell {
       const text = this.engine.text(x.tv_readout(i));
       if (label.textContent !== text) label.textContent = text;
     });
-    ++this.ticks;
+    if (this.ticks++ === 0) this.firstFrameMs = performance.now(); // since the navigation began
   }
 
   // Frames on a timer, not on display refresh: the scene is redrawn every kFrameMs as on the desktop.

@@ -13,7 +13,12 @@
 #include <memory>
 #include <string>
 
+// Exported by name from the WebAssembly module; elsewhere (a native build of this file) a plain C function.
+#if defined(__wasm__) && defined(__clang__)
 #define TIRVOK_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+#else
+#define TIRVOK_EXPORT(name) extern "C"
+#endif
 
 namespace {
 
@@ -50,8 +55,11 @@ constexpr std::uint32_t RgbaWord(std::uint32_t word)
     return 0xFF000000u | ((word & 0xFFu) << 16) | (word & 0xFF00u) | ((word >> 16) & 0xFFu);
 }
 
-TPlanView ViewOf(int pane) { return pane == int(TPaneId::XZ) ? TPlanView::XZ : pane == int(TPaneId::YZ) ? TPlanView::YZ : TPlanView::XY; }
+// The plan panes' ids are their views' numbers.
+static_assert(int(TPaneId::XY) == int(TPlanView::XY) && int(TPaneId::XZ) == int(TPlanView::XZ) &&
+              int(TPaneId::YZ) == int(TPlanView::YZ));
 bool IsPlanPane(int pane) { return pane >= int(TPaneId::XY) && pane <= int(TPaneId::YZ); }
+TPlanView ViewOf(int pane) { return TPlanView(pane); }
 TTool ToolOf(int tool) { return tool >= int(TTool::None) && tool <= int(TTool::SonPrizma) ? TTool(tool) : TTool::None; }
 
 // Pointer Events' button numbers: 0 main (left), 1 auxiliary (middle), 2 secondary (right), others beyond.
@@ -174,4 +182,24 @@ TIRVOK_EXPORT(tv_pane_size) int tv_pane_size() { return kPaneSize; }
 TIRVOK_EXPORT(tv_readout) const char* tv_readout(int index)
 {
     return index >= 0 && index < kReadouts ? Shell().readouts[std::size_t(index)].c_str() : "";
+}
+
+// Replaces the scene with the frame benchmark's (bench/frame_bench.cpp), so a browser's frame time can be
+// set beside the native one: `prisms` prisms in rows of 64, 10 apart, each stretched by (30, 20) in the
+// top view, the camera up and to the side of the origin.
+TIRVOK_EXPORT(tv_bench_scene) void tv_bench_scene(int prisms)
+{
+    constexpr int kRowLength = 64;
+    TScene& scene = Shell().scene;
+    scene.PrismTable.fill(TPrism{});  // in place: the scene is too big for the module's stack
+    InitScene(scene);
+    for (TPlanView view : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ})
+        LeftDragOf(scene, view) = RightDragOf(scene, view) = false;
+    for (int k = 0; k < prisms; ++k) {
+        const TGridPoint at{10.0 * (k % kRowLength) - 320, 10.0 * (k / kRowLength) - 160};
+        if (AddPrismAt(scene, TPlanView::XY, at))
+            StretchLastPrism(scene, at.h + 30, at.v + 20);
+    }
+    scene.Camera = {-400, -300, 200};
+    scene.Focus = {0, 0, 0};
 }

@@ -46,6 +46,8 @@ WATCH_PAGE = """(() => {
   window.testMenus = [];
   document.addEventListener('contextmenu', (e) => testMenus.push(e.defaultPrevented));
   document.addEventListener('pointerdown', (e) => { window.testPointer = e.pointerId; }, true);
+  window.testMerged = 0;  // moves that arrived merged into another's pointermove
+  document.addEventListener('pointermove', (e) => { testMerged += Math.max(0, e.getCoalescedEvents().length - 1); }, true);
   return true;
 })()"""
 
@@ -102,11 +104,15 @@ async def run_session(browser, failures, session, replay_dir, separator, label, 
     at = (0, 0)
     check = 0
     held = []
+    moves = []
     for number, line in enumerate(session.read_text().splitlines(), 1):
         words = line.split()
         if not words or words[0].startswith("#"):
             continue
         verb = words[0]
+        if verb != "move" and moves:
+            await browser.mouse(moves)
+            moves = []
         if verb == "check":
             await compare(browser, failures, replay_dir, check, separator, f"{label} line {number}")
             check += 1
@@ -119,7 +125,8 @@ async def run_session(browser, failures, session, replay_dir, separator, label, 
             x, y = int(words[-2]), int(words[-1])
             at = (left + x + offset, top + y + offset)
             if verb == "move":
-                await browser.mouse([("move", *at, 0)])
+                moves.append(("move", *at, 0))  # sent together with the moves that follow
+                continue
             else:
                 button = BUTTONS[words[2]]
                 held.append(button)
@@ -227,6 +234,7 @@ async def main(page, replay, session):
                 await chromium.value(WATCH_PAGE)
                 # Fractions of a CSS pixel, as real pointers give: the page takes the floor.
                 checks = await run_session(chromium, failures, session, replay_dir, ".", "chromium", 0.5)
+                merged = {"chromium": await chromium.value("testMerged")}
                 menus = await chromium.value("testMenus")
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
@@ -237,13 +245,15 @@ async def main(page, replay, session):
                 await firefox.open(file_url)
                 await firefox.value(WATCH_PAGE)
                 await run_session(firefox, failures, session, replay_dir, ",", "firefox (de-DE)", 0)
+                merged["firefox"] = await firefox.value("testMerged")
                 menus = await firefox.value("testMenus")
                 failures.check(menus and all(menus), f"firefox: context menus not suppressed: {menus}")
                 await check_controls(firefox, failures, "firefox", space_clicks=False)
                 await check_opens(firefox, failures, http_url, ",", "firefox over http://")
         finally:
             server.shutdown()
-    print(f"{checks} checks of the session in each browser; {len(failures)} failures")
+    print(f"{checks} checks of the session in each browser; moves merged into another's event: {merged}; "
+          f"{len(failures)} failures")
     return 1 if failures else 0
 
 

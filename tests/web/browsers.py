@@ -45,6 +45,7 @@ class Browser:
         self.socket = None
         self.next_id = 0
         self.events = []
+        self.answers = {}  # answers that came while another was awaited
         self.command = [*self.command_line(self.profile), *args]
 
     async def start(self):
@@ -65,17 +66,29 @@ class Browser:
                 return found.group(1)
         raise RuntimeError(f"{self.name} ended before it listened: {self.command}")
 
-    async def call(self, method, params=None, **extra):
+    async def send(self, method, params=None):
         self.next_id += 1
-        ident = self.next_id
-        await self.socket.send(json.dumps({"id": ident, "method": method, "params": params or {}, **extra}))
-        while True:
-            message = json.loads(await asyncio.wait_for(self.socket.recv(), CALL_SECONDS))
-            if message.get("id") == ident:
-                if "error" in message:
-                    raise RuntimeError(f"{self.name} {method}: {message['error']} {message.get('message', '')}")
-                return message["result"]
-            self.events.append(message)
+        await self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params or {}}))
+        return self.next_id
+
+    async def answer(self, ident, method):
+        if ident in self.answers:
+            message = self.answers.pop(ident)
+        else:
+            while True:
+                message = json.loads(await asyncio.wait_for(self.socket.recv(), CALL_SECONDS))
+                if message.get("id") == ident:
+                    break
+                if "id" in message:
+                    self.answers[message["id"]] = message
+                else:
+                    self.events.append(message)
+        if "error" in message:
+            raise RuntimeError(f"{self.name} {method}: {message['error']} {message.get('message', '')}")
+        return message["result"]
+
+    async def call(self, method, params=None):
+        return await self.answer(await self.send(method, params), method)
 
     async def stop(self):
         try:
@@ -149,7 +162,9 @@ class Chromium(Browser):
         return result["result"].get("value")
 
     async def mouse(self, steps):
-        """Real pointer input: ("move" | "down" | "up", x, y, button) in CSS pixels of the page."""
+        """Real pointer input: ("move" | "down" | "up", x, y, button) in CSS pixels of the page. The events
+        are sent without waiting for each other, as a real mouse's arrive: moves within one frame coalesce."""
+        sent = []
         for kind, x, y, button in steps:
             if kind == "down":
                 self.held |= self.masks[button]
@@ -158,9 +173,11 @@ class Chromium(Browser):
             # A move during a drag names a held button, or Chromium drops the capture.
             name = self.buttons[button] if kind != "move" else next(
                 (self.buttons[b] for b in range(5) if self.held & self.masks[b]), "none")
-            await self.call("Input.dispatchMouseEvent", {
+            sent.append(await self.send("Input.dispatchMouseEvent", {
                 "type": {"move": "mouseMoved", "down": "mousePressed", "up": "mouseReleased"}[kind],
-                "x": x, "y": y, "button": name, "buttons": self.held, "clickCount": 1 if kind != "move" else 0})
+                "x": x, "y": y, "button": name, "buttons": self.held, "clickCount": 1 if kind != "move" else 0}))
+        for ident in sent:
+            await self.answer(ident, "Input.dispatchMouseEvent")
 
     async def key(self, key, code, text=""):
         for kind in ("keyDown", "keyUp"):

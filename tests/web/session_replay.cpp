@@ -4,8 +4,8 @@
 // (the tool that is down, then the sixteen readouts with '.' as separator).
 //
 // Session lines: `tool NAME` (click a tool button), `press PANE BUTTON X Y` (the pointer goes to pane pixel
-// (X, Y) and BUTTON goes down), `move PANE X Y`, `release BUTTON`, `lose` (the pane loses the pointer capture mid-drag), `check`; `#` starts a comment. Moves and
-// presses during a drag name the pane that holds the pointer.
+// (X, Y) and BUTTON goes down), `move PANE X Y`, `release BUTTON`, `lose` (the pane loses the pointer capture
+// mid-drag), `check`; `#` starts a comment. Moves and presses during a drag name the pane that holds the pointer.
 #include "render/frame.h"
 #include "render/layout.h"
 #include "render/readout.h"
@@ -36,7 +36,10 @@ TMouseButton ButtonNamed(const std::string& name)
 
 unsigned Bit(TMouseButton b) { return 1u << unsigned(b); }
 
-TPlanView ViewOf(int pane) { return pane == int(TPaneId::XZ) ? TPlanView::XZ : pane == int(TPaneId::YZ) ? TPlanView::YZ : TPlanView::XY; }
+// The plan panes' ids are their views' numbers.
+static_assert(int(TPaneId::XY) == int(TPlanView::XY) && int(TPaneId::XZ) == int(TPlanView::XZ) &&
+              int(TPaneId::YZ) == int(TPlanView::YZ));
+TPlanView ViewOf(int pane) { return TPlanView(pane); }
 
 const char* ToolName(TTool tool)
 {
@@ -63,6 +66,18 @@ bool WriteCheck(TReplay& r, const std::string& dir, int check)
     return bool(rgba) && bool(text);
 }
 
+// A held button let go, in the pane that holds the pointer; false when it is not held.
+bool Release(TReplay& r, TMouseButton b)
+{
+    if ((r.held & Bit(b)) == 0)
+        return false;
+    r.held &= ~Bit(b);
+    r.tool = PlanMouseUp(r.scene, ViewOf(r.capture), b, r.tool);
+    if (r.held == 0)
+        r.capture = -1;
+    return true;
+}
+
 // One session line; false on a line that is not understood or breaks the rules above.
 bool Step(TReplay& r, const std::string& line, const std::string& dir, int& checks)
 {
@@ -78,22 +93,13 @@ bool Step(TReplay& r, const std::string& line, const std::string& dir, int& chec
         r.tool = r.tool == tool ? TTool::None : tool;  // pressing the tool that is down raises it
         return true;
     }
-    if (verb == "lose") {  // the capture taken away: every held button released, as the shells do
+    if (verb == "lose") {  // the capture taken away: every held button let go, as the shells do
         for (TMouseButton b : {TMouseButton::Left, TMouseButton::Right, TMouseButton::Middle})
-            if ((r.held & Bit(b)) != 0 && !Step(r, std::string("release ") + (b == TMouseButton::Left ? "left" : b == TMouseButton::Right ? "right" : "middle"), dir, checks))
-                return false;
+            Release(r, b);
         return true;
     }
-    if (verb == "release" && in >> button) {
-        const TMouseButton b = ButtonNamed(button);
-        if ((r.held & Bit(b)) == 0)
-            return false;
-        r.held &= ~Bit(b);
-        r.tool = PlanMouseUp(r.scene, ViewOf(r.capture), b, r.tool);
-        if (r.held == 0)
-            r.capture = -1;
-        return true;
-    }
+    if (verb == "release" && in >> button)
+        return Release(r, ButtonNamed(button));
     if (verb == "press" && in >> name >> button >> x >> y) {
         const int pane = int(ControlNamed(name.c_str()).pane);
         if (pane == int(TPaneId::View3B) || (r.capture != -1 && r.capture != pane))
