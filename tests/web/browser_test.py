@@ -174,6 +174,22 @@ async def check_controls(browser, failures, label, space_clicks=True):
     failures.check(state == ["false", "true"], f"{label}: the next tool raises the first: {state}")
 
 
+async def check_before_first_frame(browser, failures, url, label):
+    """With the page's timer held back, the readouts show their captions: "Label1".."Label8" twice."""
+    hold = await browser.call("Page.addScriptToEvaluateOnNewDocument", {"source": "window.setInterval = () => 0;"})
+    await browser.open(url)
+    captions = []
+    for _ in range(500):
+        captions = await browser.value("window.tirvok3 ? Array.from({length: 16}, (_, i) => "
+                                       "document.getElementById('Label' + (i + 1)).textContent) : null")
+        if captions:
+            break
+        await asyncio.sleep(0.02)
+    await browser.call("Page.removeScriptToEvaluateOnNewDocument", hold)
+    want = [f"Label{i % 8 + 1}" for i in range(16)]
+    failures.check(captions == want, f"{label}: readouts before the first frame {captions}")
+
+
 async def check_opens(browser, failures, url, separator, label):
     """The page opened another way draws frames with the right separator."""
     await browser.open(url)
@@ -238,6 +254,7 @@ async def main(page, replay, session):
                 menus = await chromium.value("testMenus")
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
+                await check_before_first_frame(chromium, failures, http_url, "chromium")
                 await chromium.open(http_url)
                 await check_scaled(chromium, failures, replay_dir, "chromium")
                 await check_opens(chromium, failures, file_url, ".", "chromium from file://")
