@@ -146,8 +146,9 @@ class Shell {
     const x = this.engine.x;
     document.title = this.engine.text(x.tv_window_text(0));
     const body = document.body;
-    body.style.setProperty('--face', cssColour(x.tv_window_number(Win.face)));
-    body.style.setProperty('--ink', cssColour(x.tv_window_number(Win.ink)));
+    const root = document.documentElement.style; // the face fills the whole viewport
+    root.setProperty('--face', cssColour(x.tv_window_number(Win.face)));
+    root.setProperty('--ink', cssColour(x.tv_window_number(Win.ink)));
     body.style.font = `${x.tv_window_number(Win.fontPixels)}px "${this.engine.text(x.tv_window_text(1))}", ${FontFallback}`;
     let toolGroup = null;
     for (let i = 0; i < x.tv_control_count(); ++i) {
