@@ -5,8 +5,8 @@ for byte with the native engine's rasters for the same session:
     browser_test.py PAGE.html REPLAY SESSION.txt
 
 REPLAY is the Linux build's web_session_replay. Chromium runs the session over http:// in English,
-Firefox from file:// in German (decimal comma); each then opens the page the other way. Chromium also
-shows the panes at 200 % (exact 2 x 2 blocks) and 150 % (no blended colours). Every browser started is
+Firefox from file:// in German (decimal comma); each then opens the page the other way. Both show the
+panes at 200 % (exact 2 x 2 blocks), Chromium also at 150 % (no blended colours). Every browser started is
 stopped at the end, whatever happened.
 """
 import asyncio
@@ -198,29 +198,23 @@ async def check_opens(browser, failures, url, separator, label):
     failures.check(separator in azimuth_end, f"{label}: readout {azimuth_end!r} without {separator!r}")
 
 
-async def check_scaled(browser, failures, replay_dir, label):
-    """At 200 % each pane pixel is an exact 2 x 2 block; at 150 % no colour is blended."""
+async def check_scaled(browser, failures, replay_dir, label, scale):
+    """At 200 % each pane pixel is an exact 2 x 2 block of device pixels; at 150 % no colour is blended."""
     rgba = (replay_dir / "check-0.rgba").read_bytes()
     boxes = await places(browser)
-    for scale in (2, 1.5):
-        await browser.call("Emulation.setDeviceMetricsOverride", {"width": 1000, "height": 700,
-                                                                  "deviceScaleFactor": scale, "mobile": False})
-        await ticks_pass(browser)
-        width, height, rows = await browser.screenshot()
-        for i, name in enumerate(PANES):
-            left, top = boxes[name][:2]
-            pane = rgba[i * PANE * PANE * 4:(i + 1) * PANE * PANE * 4]
-            colour = lambda x, y: tuple(pane[(y * PANE + x) * 4:(y * PANE + x) * 4 + 3])  # noqa: E731
-            if scale == 2:
-                wrong = sum(1 for y in range(2 * PANE) for x in range(2 * PANE)
-                            if rows[int(2 * top) + y][int(2 * left) + x] != colour(x // 2, y // 2))
-                failures.check(wrong == 0, f"{label}: {name} at 200 % has {wrong} device pixels off their 2 x 2 block")
-            else:
-                colours = {colour(x, y) for y in range(PANE) for x in range(PANE)}
-                blended = sum(1 for y in range(int(1.5 * PANE)) for x in range(int(1.5 * PANE))
-                              if rows[int(1.5 * top) + y][int(1.5 * left) + x] not in colours)
-                failures.check(blended == 0, f"{label}: {name} at 150 % has {blended} blended device pixels")
-    await browser.call("Emulation.clearDeviceMetricsOverride")
+    width, height, rows = await browser.screenshot()
+    for i, name in enumerate(PANES):
+        left, top = (round(v * scale) for v in boxes[name][:2])
+        pane = rgba[i * PANE * PANE * 4:(i + 1) * PANE * PANE * 4]
+        colour = lambda x, y: tuple(pane[(y * PANE + x) * 4:(y * PANE + x) * 4 + 3])  # noqa: E731
+        span = range(int(scale * PANE))
+        if scale == 2:
+            wrong = sum(1 for y in span for x in span if rows[top + y][left + x] != colour(x // 2, y // 2))
+            failures.check(wrong == 0, f"{label}: {name} at 200 % has {wrong} device pixels off their 2 x 2 block")
+        else:
+            colours = {colour(x, y) for y in range(PANE) for x in range(PANE)}
+            blended = sum(1 for y in span for x in span if rows[top + y][left + x] not in colours)
+            failures.check(blended == 0, f"{label}: {name} at {scale:.0%} has {blended} blended device pixels")
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -256,7 +250,11 @@ async def main(page, replay, session):
                 await check_controls(chromium, failures, "chromium")
                 await check_before_first_frame(chromium, failures, http_url, "chromium")
                 await chromium.open(http_url)
-                await check_scaled(chromium, failures, replay_dir, "chromium")
+                for scale in (2, 1.5):
+                    await chromium.call("Emulation.setDeviceMetricsOverride", {
+                        "width": 1000, "height": 700, "deviceScaleFactor": scale, "mobile": False})
+                    await check_scaled(chromium, failures, replay_dir, "chromium", scale)
+                await chromium.call("Emulation.clearDeviceMetricsOverride")
                 await check_opens(chromium, failures, file_url, ".", "chromium from file://")
             async with Firefox([], prefs={"intl.accept_languages": "de-DE", "intl.locale.requested": "de-DE"}) as firefox:
                 await firefox.open(file_url)
@@ -267,6 +265,9 @@ async def main(page, replay, session):
                 failures.check(menus and all(menus), f"firefox: context menus not suppressed: {menus}")
                 await check_controls(firefox, failures, "firefox", space_clicks=False)
                 await check_opens(firefox, failures, http_url, ",", "firefox over http://")
+            async with Firefox([], prefs={"layout.css.devPixelsPerPx": "2"}) as firefox:
+                await firefox.open(file_url)
+                await check_scaled(firefox, failures, replay_dir, "firefox", 2)
         finally:
             server.shutdown()
     print(f"{checks} checks of the session in each browser; moves merged into another's event: {merged}; "

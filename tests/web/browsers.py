@@ -37,8 +37,6 @@ def die_with_parent():
 class Browser:
     """A browser process and one page, driven over a websocket."""
 
-    name = "browser"
-
     def __init__(self, args):
         self.profile = tempfile.mkdtemp(prefix=f"tirvok3-{self.name}-")
         self.process = None
@@ -137,7 +135,6 @@ class Chromium(Browser):
                 "--disable-gpu", "--window-size=1000,700"]
 
     def socket_url(self, port):
-        self.port = port
         with urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list", timeout=CALL_SECONDS) as answer:
             pages = [t for t in json.load(answer) if t["type"] == "page"]
         return pages[0]["webSocketDebuggerUrl"]
