@@ -73,7 +73,8 @@ async def main(page, native, prisms):
     size = page.stat().st_size
     print(f"{page.name}: {size} bytes; frame of {prisms} prisms, median ms:")
     for name, frame, tick, start in rows:
-        extra = "" if tick is None else f", whole tick {tick:.2f} ms, first frame {start[0]:.0f} ms after navigation (median of {LOADS} loads, {start[1]:.0f}-{start[2]:.0f})"
+        extra = "" if tick is None else (f", whole tick {tick:.2f} ms, first frame {start[0]:.0f} ms after navigation"
+                                         f" (median of {LOADS} loads, {start[1]:.0f}-{start[2]:.0f})")
         print(f"  {name:13} {frame:.2f} ms{extra}")
 
 

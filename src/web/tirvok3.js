@@ -78,8 +78,11 @@ class PlanPane {
   // Pane pixel under an event: floor, so a pointer left of or above the pane is negative at any zoom.
   at(e) {
     const box = this.canvas.getBoundingClientRect();
-    const scale = (v, size, css) => Math.max(-CoordLimit, Math.min(CoordLimit, Math.floor((v * size) / css))) || 0;
-    return [scale(e.clientX - box.left, this.canvas.width, box.width), scale(e.clientY - box.top, this.canvas.height, box.height)];
+    const pixel = (v, size, css) => Math.max(-CoordLimit, Math.min(CoordLimit, Math.floor((v * size) / css))) || 0;
+    return [
+      pixel(e.clientX - box.left, this.canvas.width, box.width),
+      pixel(e.clientY - box.top, this.canvas.height, box.height),
+    ];
   }
 
   down(e) {
@@ -149,11 +152,13 @@ class Shell {
     const root = document.documentElement.style; // the face fills the whole viewport
     root.setProperty('--face', cssColour(x.tv_window_number(Win.face)));
     root.setProperty('--ink', cssColour(x.tv_window_number(Win.ink)));
-    body.style.font = `${x.tv_window_number(Win.fontPixels)}px "${this.engine.text(x.tv_window_text(1))}", ${FontFallback}`;
+    const family = this.engine.text(x.tv_window_text(1));
+    body.style.font = `${x.tv_window_number(Win.fontPixels)}px "${family}", ${FontFallback}`;
     let toolGroup = null;
     for (let i = 0; i < x.tv_control_count(); ++i) {
       const num = (field) => x.tv_control_number(i, field);
       const text = (field) => this.engine.text(x.tv_control_text(i, field));
+      const px = (field) => `${num(field)}px`;
       let made;
       switch (num(Num.kind)) {
         case Kind.Pane:
@@ -174,12 +179,12 @@ class Shell {
             made.setAttribute('role', 'group'); // a screen reader says what it measures, then the value
             this.readouts[num(Num.readout)] = made;
           }
-          made.style.minWidth = `${num(Num.width)}px`;
+          made.style.minWidth = px(Num.width); // grows to fit its text, never narrower
       }
       made.id = text(Text.name);
       made.classList.add('control');
-      Object.assign(made.style, { left: `${num(Num.left)}px`, top: `${num(Num.top)}px`, height: `${num(Num.height)}px` });
-      if (num(Num.kind) !== Kind.Label && num(Num.kind) !== Kind.Readout) made.style.width = `${num(Num.width)}px`;
+      Object.assign(made.style, { left: px(Num.left), top: px(Num.top), height: px(Num.height) });
+      if (num(Num.kind) !== Kind.Label && num(Num.kind) !== Kind.Readout) made.style.width = px(Num.width);
       if (text(Text.spokenName)) made.setAttribute('aria-label', text(Text.spokenName));
       if (text(Text.spokenDescription)) made.setAttribute('aria-description', text(Text.spokenDescription));
     }

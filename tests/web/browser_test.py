@@ -47,7 +47,9 @@ WATCH_PAGE = """(() => {
   document.addEventListener('contextmenu', (e) => testMenus.push(e.defaultPrevented));
   document.addEventListener('pointerdown', (e) => { window.testPointer = e.pointerId; }, true);
   window.testMerged = 0;  // moves that arrived merged into another's pointermove
-  document.addEventListener('pointermove', (e) => { testMerged += Math.max(0, e.getCoalescedEvents().length - 1); }, true);
+  document.addEventListener('pointermove', (e) => {
+    testMerged += Math.max(0, e.getCoalescedEvents().length - 1);
+  }, true);
   return true;
 })()"""
 
@@ -170,7 +172,8 @@ async def check_controls(browser, failures, label, space_clicks=True):
     failures.check(state == ["BPrizma", "true"], f"{label}: Tab and Space put the first tool down: {state}")
     await browser.key("Tab", "Tab")
     await browser.key(" ", "Space", " ")
-    state = await browser.value("['BPrizma', 'BKamera'].map((id) => document.getElementById(id).getAttribute('aria-pressed'))")
+    state = await browser.value("['BPrizma', 'BKamera'].map((id) => "
+                                "document.getElementById(id).getAttribute('aria-pressed'))")
     failures.check(state == ["false", "true"], f"{label}: the next tool raises the first: {state}")
 
 
@@ -256,7 +259,8 @@ async def main(page, replay, session):
                     await check_scaled(chromium, failures, replay_dir, "chromium", scale)
                 await chromium.call("Emulation.clearDeviceMetricsOverride")
                 await check_opens(chromium, failures, file_url, ".", "chromium from file://")
-            async with Firefox([], prefs={"intl.accept_languages": "de-DE", "intl.locale.requested": "de-DE"}) as firefox:
+            german = {"intl.accept_languages": "de-DE", "intl.locale.requested": "de-DE"}
+            async with Firefox([], prefs=german) as firefox:
                 await firefox.open(file_url)
                 await firefox.value(WATCH_PAGE)
                 await run_session(firefox, failures, session, replay_dir, ",", "firefox (de-DE)", 0)

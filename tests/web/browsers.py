@@ -178,8 +178,9 @@ class Chromium(Browser):
 
     async def key(self, key, code, text=""):
         for kind in ("keyDown", "keyUp"):
-            await self.call("Input.dispatchKeyEvent", {"type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
-                                                       "windowsVirtualKeyCode": {"Tab": 9, " ": 32}.get(key, 0)})
+            await self.call("Input.dispatchKeyEvent", {
+                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
+                "windowsVirtualKeyCode": {"Tab": 9, " ": 32}.get(key, 0)})
 
     async def screenshot(self):
         shot = await self.call("Page.captureScreenshot", {"format": "png"})
@@ -234,7 +235,8 @@ class Firefox(Browser):
     async def key(self, key, code, text=""):
         value = {"Tab": "\ue004"}.get(key, key)  # WebDriver's code point for Tab
         await self.call("input.performActions", {"context": self.context, "actions": [
-            {"type": "key", "id": "keyboard", "actions": [{"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]})
+            {"type": "key", "id": "keyboard",
+             "actions": [{"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]})
 
     async def screenshot(self):
         shot = await self.call("browsingContext.captureScreenshot", {"context": self.context})
