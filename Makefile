@@ -103,7 +103,7 @@ bench: build
 	./$(BUILD)/bench/tirvok3_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) build-cross
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD) build-cross
 
 # The Windows program, cross-built with Debian's mingw-w64: one static $(WINDOWS_BUILD)/Tirvok3.exe.
 # python3 packs the icon.
@@ -192,3 +192,33 @@ test-cross:
 	  -DTIRVOK_CROSS_ARCH=$(ARCH) -DTIRVOK_SYSROOT=$(CURDIR)/$(CROSS_DIR)/sysroot -DTIRVOK_BENCH=OFF
 	$(CMAKE_BUILD) $(CROSS_DIR)/build -j $(JOBS)
 	cd $(CROSS_DIR)/build && ctest --output-on-failure
+
+# The browser page: the engine as WebAssembly (Debian's clang for wasm32-wasi, the release's own
+# version: 14 on Debian 12, 19 on Debian 13), the page and its JS module in one self-contained
+# $(WEB_BUILD)/tirvok3.html.
+.PHONY: web test-web
+WEB_BUILD := build-web
+# Asked of apt once, and only by the targets that need it.
+WEB_LLVM = $(eval WEB_LLVM := $$(shell apt-cache depends clang 2>/dev/null | \
+             sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$$$$/\1/p' | head -n 1))$(WEB_LLVM)
+WEB_PACKAGES = cmake make python3 clang-$(WEB_LLVM) lld-$(WEB_LLVM) wasi-libc libc++-$(WEB_LLVM)-dev-wasm32 \
+               libc++abi-$(WEB_LLVM)-dev-wasm32 libclang-rt-$(WEB_LLVM)-dev-wasm32
+# The engine suites run under node; the page in both browsers, driven from Debian's python3.
+WEB_TEST_PACKAGES := googletest nodejs chromium firefox-esr python3-websockets fonts-dejavu-core
+WEB_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/wasm32-wasi.cmake \
+                -DTIRVOK_LLVM_VERSION=$(WEB_LLVM) -DTIRVOK_BENCH=OFF
+web:
+	$(call apt_install,$(WEB_PACKAGES))
+	@[ -f $(WEB_BUILD)/CMakeCache.txt ] || $(WEB_CONFIGURE) -DTIRVOK_TESTS=OFF
+	$(CMAKE_BUILD) $(WEB_BUILD) --target tirvok3_page -j $(JOBS)
+	@echo "$(WEB_BUILD)/tirvok3.html: $$(wc -c <$(WEB_BUILD)/tirvok3.html) bytes, $$(gzip -9c $(WEB_BUILD)/tirvok3.html | wc -c) gzip'd"
+
+# The engine suites compiled to WebAssembly under node, then the page in headless Chromium and Firefox
+# ESR against the native engine's rasters (web_session_replay from the Linux build in $(BUILD)/).
+test-web: deps-test web
+	$(call apt_install,$(WEB_TEST_PACKAGES))
+	$(CMAKE_CONFIGURE) -B $(BUILD) -DTIRVOK_TESTS=ON -DTIRVOK_BENCH=ON
+	$(CMAKE_BUILD) $(BUILD) --target web_session_replay -j $(JOBS)
+	$(WEB_CONFIGURE) -DTIRVOK_TESTS=ON -DTIRVOK_HOST_TESTS=$(CURDIR)/$(BUILD)/tests
+	$(CMAKE_BUILD) $(WEB_BUILD) -j $(JOBS)
+	cd $(WEB_BUILD) && ctest --output-on-failure

@@ -3,7 +3,8 @@
 # the PE flags for ASLR and no-execute data. The sanitizer and fuzz builds are left as they are: their
 # instrumentation checks the same things and does not mix with fortified libc calls.
 option(TIRVOK_HARDEN "Build hardened binaries (stack protector, _FORTIFY_SOURCE, RELRO, PIE)" ON)
-if(NOT TIRVOK_HARDEN OR TIRVOK_SANITIZE OR TIRVOK_FUZZ OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+# A WebAssembly module has none of these: the browser's sandbox bounds its memory and calls.
+if(NOT TIRVOK_HARDEN OR TIRVOK_SANITIZE OR TIRVOK_FUZZ OR WASI OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()
 endif()
 

@@ -146,7 +146,7 @@ TEST(Canvas, EllipseFootprintIsItsBoxLessTheFarEdges)
     c.SetPenColor(kPen);
     c.SetBrushColor(kBrush);
     c.Ellipse(10 - 3, 20 - 3, 10 + 3, 20 + 3);
-    EXPECT_EQ(Bounds(PixelsOf(image, kPen) | PixelsOf(image, kBrush)), TBox(7, 17, 6, 6));
+    EXPECT_EQ(Bounds(PixelsOf(image, kPen) | PixelsOf(image, kBrush)), (TBox{7, 17, 6, 6}));
     EXPECT_EQ(image.At(10, 20), PixelWord(kBrush));
     EXPECT_EQ(image.At(7, 20), PixelWord(kPen));
     EXPECT_EQ(image.At(7, 17), PixelWord(kPaper));  // the corner of the box stays clear
@@ -158,7 +158,7 @@ TEST(Canvas, EllipseFootprintIsItsBoxLessTheFarEdges)
     s.Ellipse(-3, -3, 3, 3);
     s.Ellipse(INT_MIN, INT_MIN, INT_MIN + 6, INT_MIN + 6);
     s.Ellipse(INT_MAX - 6, 0, INT_MAX, 6);
-    EXPECT_TRUE(TBox(0, 0, 3, 3).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
+    EXPECT_TRUE((TBox{0, 0, 3, 3}).contains(Bounds(PixelsOf(small, kPen) | PixelsOf(small, kWhite))));
 }
 
 // The camera mark, a 6 x 6 ellipse, pixel for pixel as the window has always shown it, whole and
@@ -224,7 +224,7 @@ TEST(Canvas, EllipseStaysInItsBoxAndClipsExactly)
                 whole.SetPenColor(kPen);
                 whole.SetBrushColor(kBrush);
                 whole.Ellipse(kShift + at, kShift + at / 2, kShift + at + w, kShift + at / 2 + h);
-                const TBox box(kShift + at, kShift + at / 2, w, h);
+                const TBox box{kShift + at, kShift + at / 2, w, h};
                 ASSERT_TRUE(box.contains(Bounds(PixelsOf(big, kPen) | PixelsOf(big, kBrush)))) << w << "x" << h;
                 ASSERT_EQ(pane.Copy(0, 0, kSmall, kSmall), big.Copy(kShift, kShift, kSmall, kSmall))
                     << w << "x" << h << " at " << at;
@@ -234,10 +234,10 @@ TEST(Canvas, EllipseStaysInItsBoxAndClipsExactly)
         long long x1, y1, x2, y2;
         TBox inPane;  // the box's part inside a 200 x 200 pane
     } far[] = {
-        {-2, -2, 199, 30, TBox(0, 0, 199, 30)},
-        {198, 0, 32767, 198, TBox(198, 0, 2, 198)},
-        {-4194300, 0, 4194300, 200, TBox(0, 0, kPane, kPane)},
-        {-(1LL << 62), -(1LL << 62), 1LL << 62, 1LL << 62, TBox(0, 0, kPane, kPane)},
+        {-2, -2, 199, 30, TBox{0, 0, 199, 30}},
+        {198, 0, 32767, 198, TBox{198, 0, 2, 198}},
+        {-4194300, 0, 4194300, 200, TBox{0, 0, kPane, kPane}},
+        {-(1LL << 62), -(1LL << 62), 1LL << 62, 1LL << 62, TBox{0, 0, kPane, kPane}},
     };
     for (const auto& c : far) {
         TPaneImage image = FilledImage(kPane, kPane, kPaper);

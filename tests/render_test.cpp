@@ -170,7 +170,7 @@ TEST(Render, CameraMarkerAndSightLine)
         auto s = NewScene(c.camera, c.focus);
         const TPaneImage image = Draw(*s, plan.draw);
         const TPixelSet ring = PixelsOf(image, kLightBlue);
-        EXPECT_EQ(Bounds(ring), TBox(118, 68, 6, 6)) << plan.name;
+        EXPECT_EQ(Bounds(ring), (TBox{118, 68, 6, 6})) << plan.name;
         EXPECT_EQ(image.At(120, 70), PixelWord(kWhite)) << plan.name;  // grid dot under the filled circle
         TPixelSet sight;
         for (const TPixel& p : PixelsOf(image, kAxisZ))

@@ -1,0 +1,84 @@
+#!/usr/bin/python3
+"""Frame time of the page in headless Chromium and Firefox ESR beside the native engine's, from one run,
+and the page's start-up to its first frame:
+
+    bench/web_bench.py PAGE.html NATIVE_BENCH [PRISMS]
+
+NATIVE_BENCH is the Linux build's bench/tirvok3_bench; both draw the same canonical scene of PRISMS
+prisms (2048 unless given). Not a test: it prints what it measured.
+"""
+import asyncio
+import json
+import os
+import pathlib
+import statistics
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+from browsers import Chromium, Firefox  # noqa: E402
+
+LOADS = 5  # page loads timed per browser
+ROUNDS = 5
+FRAMES = 200  # frames per round
+
+# Per round, ms per frame: the engine's frame with the RGBA conversion, and the page's whole tick
+# (frame, changed panes put on their canvases, readouts).
+TIME_FRAMES = """(async () => {
+  const x = tirvok3.engine.x;
+  x.tv_bench_scene(%d);
+  // Past the compilers' tiering up: Chromium optimises hot functions in the background.
+  for (let i = 0; i < 500; ++i) tirvok3.frame();
+  await new Promise((done) => setTimeout(done, 1000));
+  const rounds = (step) => Array.from({length: %d}, () => {
+    const start = performance.now();
+    for (let i = 0; i < %d; ++i) step();
+    return (performance.now() - start) / %d;
+  });
+  return {frame: rounds(() => x.tv_frame()), tick: rounds(() => tirvok3.frame())};
+})()"""
+
+
+def native_ms(program, prisms):
+    out = subprocess.run([program, f"--benchmark_filter=^BM_Frame/{prisms}$", "--benchmark_format=json",
+                          "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true"],
+                         check=True, capture_output=True, text=True).stdout
+    runs = [b for b in json.loads(out)["benchmarks"] if b.get("aggregate_name") == "median"]
+    if not runs:
+        raise SystemExit(f"{program} has no BM_Frame/{prisms}")
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[runs[0]["time_unit"]]
+    return runs[0]["real_time"] * scale
+
+
+async def browser_ms(browser_type, url, prisms):
+    async with browser_type([]) as browser:
+        starts = []
+        for _ in range(LOADS):
+            await browser.open(url)
+            while await browser.value("window.tirvok3 ? tirvok3.ticks : 0") < 1:
+                await asyncio.sleep(0.02)
+            starts.append(await browser.value("tirvok3.firstFrameMs"))
+        times = await browser.value(TIME_FRAMES % (prisms, ROUNDS, FRAMES, FRAMES))
+        return starts, times
+
+
+async def main(page, native, prisms):
+    url = page.resolve().as_uri()
+    rows = [("native", native_ms(native, prisms), None, None)]
+    for browser_type in (Chromium, Firefox):
+        starts, times = await browser_ms(browser_type, url, prisms)
+        rows.append((browser_type.name, statistics.median(times["frame"]), statistics.median(times["tick"]),
+                     (statistics.median(starts), min(starts), max(starts))))
+    rows.append(("native again", native_ms(native, prisms), None, None))
+    size = page.stat().st_size
+    print(f"{page.name}: {size} bytes; frame of {prisms} prisms, median ms:")
+    for name, frame, tick, start in rows:
+        extra = "" if tick is None else (f", whole tick {tick:.2f} ms, first frame {start[0]:.0f} ms after navigation"
+                                         f" (median of {LOADS} loads, {start[1]:.0f}-{start[2]:.0f})")
+        print(f"  {name:13} {frame:.2f} ms{extra}")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) not in (3, 4):
+        raise SystemExit(__doc__)
+    asyncio.run(main(pathlib.Path(sys.argv[1]), sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 2048))

@@ -1,0 +1,285 @@
+#!/usr/bin/python3
+"""The page in headless Chromium and Firefox ESR with real pointer and key input, every pane compared byte
+for byte with the native engine's rasters for the same session:
+
+    browser_test.py PAGE.html REPLAY SESSION.txt
+
+REPLAY is the Linux build's web_session_replay. Chromium runs the session over http:// in English,
+Firefox from file:// in German (decimal comma); each then opens the page the other way. Both show the
+panes at 200 % (exact 2 x 2 blocks), Chromium also at 150 % (no blended colours). Every browser started is
+stopped at the end, whatever happened.
+"""
+import asyncio
+import base64
+import functools
+import http.server
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+import threading
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from browsers import Chromium, Firefox  # noqa: E402
+
+PANES = ["EkranXY", "EkranXZ", "EkranYZ", "Ekran3B"]  # pane id order, as the replay writes them
+PANE = 200
+TOOLS = ["BKamera", "BOdak", "BPrizma", "BSonPrizma"]
+BUTTONS = {"left": 0, "middle": 1, "right": 2}
+
+# The page's state as the test reads it: pane bytes, the tool that is down, the readouts.
+READ_PAGE = """(() => {
+  const panes = %s.map((id) => {
+    const data = document.getElementById(id).getContext('2d').getImageData(0, 0, %d, %d).data;
+    let text = '';
+    for (let i = 0; i < data.length; i += 8192) text += String.fromCharCode(...data.subarray(i, i + 8192));
+    return btoa(text);
+  });
+  const down = %s.filter((id) => document.getElementById(id).getAttribute('aria-pressed') === 'true');
+  const readouts = Array.from({length: 16}, (_, i) => document.getElementById('Label' + (i + 1)).textContent);
+  return {panes, tool: down.length ? down.join('+') : 'none', readouts};
+})()""" % (PANES, PANE, PANE, TOOLS)
+
+# Records whether the page suppressed each context menu, and the pointer that pressed last.
+WATCH_PAGE = """(() => {
+  window.testMenus = [];
+  document.addEventListener('contextmenu', (e) => testMenus.push(e.defaultPrevented));
+  document.addEventListener('pointerdown', (e) => { window.testPointer = e.pointerId; }, true);
+  window.testMerged = 0;  // moves that arrived merged into another's pointermove
+  document.addEventListener('pointermove', (e) => {
+    testMerged += Math.max(0, e.getCoalescedEvents().length - 1);
+  }, true);
+  return true;
+})()"""
+
+
+class Failures(list):
+    def check(self, ok, what):
+        if not ok:
+            self.append(what)
+            print(f"FAIL {what}", flush=True)
+
+
+async def ticks_pass(browser, count=2):
+    """Waits until the page has drawn `count` more frames."""
+    frames = "window.tirvok3 ? tirvok3.ticks : -1"  # the module starts after the page's load event
+    start = max(0, await browser.value(frames))
+    for _ in range(500):
+        if await browser.value(frames) >= start + count:
+            return
+        await asyncio.sleep(0.02)
+    raise RuntimeError(f"{browser.name}: the page draws no frames")
+
+
+async def places(browser):
+    await ticks_pass(browser, 1)
+    boxes = await browser.value("Object.fromEntries([...document.querySelectorAll('.control')].map((e) => "
+                                "[e.id, [e.getBoundingClientRect().left, e.getBoundingClientRect().top, "
+                                "e.getBoundingClientRect().width, e.getBoundingClientRect().height]]))")
+    return boxes
+
+
+def expected(replay_dir, check, separator):
+    rgba = (replay_dir / f"check-{check}.rgba").read_bytes()
+    lines = (replay_dir / f"check-{check}.txt").read_text().splitlines()
+    return rgba, lines[0], [line.replace(".", separator) for line in lines[1:]]
+
+
+async def compare(browser, failures, replay_dir, check, separator, label):
+    await ticks_pass(browser)
+    page = await browser.value(READ_PAGE)
+    rgba, tool, readouts = expected(replay_dir, check, separator)
+    size = PANE * PANE * 4
+    for i, name in enumerate(PANES):
+        shown = base64.b64decode(page["panes"][i])
+        want = rgba[i * size:(i + 1) * size]
+        wrong = sum(1 for k in range(0, size, 4) if shown[k:k + 4] != want[k:k + 4])
+        failures.check(wrong == 0, f"{label} check {check}: {name} differs from the native engine in {wrong} pixels")
+    failures.check(page["tool"] == tool, f"{label} check {check}: tool down {page['tool']}, native {tool}")
+    failures.check(page["readouts"] == readouts, f"{label} check {check}: readouts {page['readouts']} != {readouts}")
+
+
+async def run_session(browser, failures, session, replay_dir, separator, label, offset):
+    """Drives the session with real input; `offset` is added to whole pane pixels (Chromium takes fractions)."""
+    boxes = await places(browser)
+    at = (0, 0)
+    check = 0
+    held = []
+    moves = []
+    for number, line in enumerate(session.read_text().splitlines(), 1):
+        words = line.split()
+        if not words or words[0].startswith("#"):
+            continue
+        verb = words[0]
+        if verb != "move" and moves:
+            await browser.mouse(moves)
+            moves = []
+        if verb == "check":
+            await compare(browser, failures, replay_dir, check, separator, f"{label} line {number}")
+            check += 1
+        elif verb == "tool":
+            left, top, width, height = boxes[words[1]]
+            at = (int(left + width / 2), int(top + height / 2))
+            await browser.click(*at)
+        elif verb in ("press", "move"):
+            left, top = boxes[words[1]][:2]
+            x, y = int(words[-2]), int(words[-1])
+            at = (left + x + offset, top + y + offset)
+            if verb == "move":
+                moves.append(("move", *at, 0))  # sent together with the moves that follow
+                continue
+            else:
+                button = BUTTONS[words[2]]
+                held.append(button)
+                await browser.mouse(([("move", *at, 0)] if len(held) == 1 else []) + [("down", *at, button)])
+        elif verb == "release":
+            held.remove(BUTTONS[words[1]])
+            await browser.mouse([("up", *at, BUTTONS[words[1]])])
+        elif verb == "lose":
+            # The capture taken away by the page itself, then the button let go.
+            await browser.value("(() => { for (const c of document.querySelectorAll('canvas')) "
+                                "if (c.hasPointerCapture(testPointer)) c.releasePointerCapture(testPointer); })()")
+            await ticks_pass(browser, 1)
+            for button in reversed(held):
+                await browser.mouse([("up", *at, button)])
+            held.clear()
+        else:
+            raise RuntimeError(f"{session}:{number}: unknown step {line}")
+    return check
+
+
+async def check_controls(browser, failures, label, space_clicks=True):
+    """Names, tooltip and layout as the other shells have them; Tab and Space work the tools."""
+    boxes = await places(browser)
+    failures.check(await browser.value("document.title") == "Tirvok 3", f"{label}: title")
+    failures.check(boxes["EkranXY"] == [220, 18, 200, 200] and boxes["BKamera"] == [424, 16, 137, 22],
+                   f"{label}: controls not at the layout table's places: {boxes['EkranXY']} {boxes['BKamera']}")
+    spoken = await browser.value("['EkranXY', 'Label7', 'BKamera'].map((id) => { const e = document.getElementById(id);"
+                                 " return [e.getAttribute('aria-label'), e.title, e.textContent]; })")
+    failures.check(spoken == [["XY görünümü, üstten", "", ""], ["Bakış azimutu", "", spoken[1][2]],
+                              [None, "Kamera ekle", "Kamera"]], f"{label}: names and tooltip {spoken}")
+    await browser.value("document.activeElement.blur() || true")
+    await browser.key("Tab", "Tab")
+    if not space_clicks:
+        # Headless Firefox over BiDi activates no button by key (not even a bare page's): Tab order only.
+        await browser.key("Tab", "Tab")
+        focused = await browser.value("document.activeElement.id")
+        failures.check(focused == "BKamera", f"{label}: the second Tab stop is {focused}")
+        return
+    await browser.key(" ", "Space", " ")
+    state = await browser.value("[document.activeElement.id, document.activeElement.getAttribute('aria-pressed')]")
+    failures.check(state == ["BPrizma", "true"], f"{label}: Tab and Space put the first tool down: {state}")
+    await browser.key("Tab", "Tab")
+    await browser.key(" ", "Space", " ")
+    state = await browser.value("['BPrizma', 'BKamera'].map((id) => "
+                                "document.getElementById(id).getAttribute('aria-pressed'))")
+    failures.check(state == ["false", "true"], f"{label}: the next tool raises the first: {state}")
+
+
+async def check_before_first_frame(browser, failures, url, label):
+    """With the page's timer held back, the readouts show their captions: "Label1".."Label8" twice."""
+    hold = await browser.call("Page.addScriptToEvaluateOnNewDocument", {"source": "window.setInterval = () => 0;"})
+    await browser.open(url)
+    captions = []
+    for _ in range(500):
+        captions = await browser.value("window.tirvok3 ? Array.from({length: 16}, (_, i) => "
+                                       "document.getElementById('Label' + (i + 1)).textContent) : null")
+        if captions:
+            break
+        await asyncio.sleep(0.02)
+    await browser.call("Page.removeScriptToEvaluateOnNewDocument", hold)
+    want = [f"Label{i % 8 + 1}" for i in range(16)]
+    failures.check(captions == want, f"{label}: readouts before the first frame {captions}")
+
+
+async def check_opens(browser, failures, url, separator, label):
+    """The page opened another way draws frames with the right separator."""
+    await browser.open(url)
+    await ticks_pass(browser)
+    azimuth_end = await browser.value("document.getElementById('Label13').textContent")
+    failures.check(separator in azimuth_end, f"{label}: readout {azimuth_end!r} without {separator!r}")
+
+
+async def check_scaled(browser, failures, replay_dir, label, scale):
+    """At 200 % each pane pixel is an exact 2 x 2 block of device pixels; at 150 % no colour is blended."""
+    rgba = (replay_dir / "check-0.rgba").read_bytes()
+    boxes = await places(browser)
+    width, height, rows = await browser.screenshot()
+    for i, name in enumerate(PANES):
+        left, top = (round(v * scale) for v in boxes[name][:2])
+        pane = rgba[i * PANE * PANE * 4:(i + 1) * PANE * PANE * 4]
+        colour = lambda x, y: tuple(pane[(y * PANE + x) * 4:(y * PANE + x) * 4 + 3])  # noqa: E731
+        span = range(int(scale * PANE))
+        if scale == 2:
+            wrong = sum(1 for y in span for x in span if rows[top + y][left + x] != colour(x // 2, y // 2))
+            failures.check(wrong == 0, f"{label}: {name} at 200 % has {wrong} device pixels off their 2 x 2 block")
+        else:
+            colours = {colour(x, y) for y in range(PANE) for x in range(PANE)}
+            blended = sum(1 for y in span for x in span if rows[top + y][left + x] not in colours)
+            failures.check(blended == 0, f"{label}: {name} at {scale:.0%} has {blended} blended device pixels")
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def serve(folder):
+    """A static server for the page's folder, as `python3 -m http.server` is."""
+    handler = functools.partial(QuietHandler, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+async def main(page, replay, session):
+    failures = Failures()
+    with tempfile.TemporaryDirectory(prefix="tirvok3-replay-") as folder:
+        replay_dir = pathlib.Path(folder)
+        subprocess.run([replay, session, folder], check=True, stdout=subprocess.DEVNULL)
+        server = serve(str(page.parent))
+        http_url = f"http://127.0.0.1:{server.server_address[1]}/{page.name}"
+        file_url = page.as_uri()
+        try:
+            async with Chromium([]) as chromium:
+                await chromium.open(http_url)
+                await chromium.value(WATCH_PAGE)
+                # Fractions of a CSS pixel, as real pointers give: the page takes the floor.
+                checks = await run_session(chromium, failures, session, replay_dir, ".", "chromium", 0.5)
+                merged = {"chromium": await chromium.value("testMerged")}
+                menus = await chromium.value("testMenus")
+                failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
+                await check_controls(chromium, failures, "chromium")
+                await check_before_first_frame(chromium, failures, http_url, "chromium")
+                await chromium.open(http_url)
+                for scale in (2, 1.5):
+                    await chromium.call("Emulation.setDeviceMetricsOverride", {
+                        "width": 1000, "height": 700, "deviceScaleFactor": scale, "mobile": False})
+                    await check_scaled(chromium, failures, replay_dir, "chromium", scale)
+                await chromium.call("Emulation.clearDeviceMetricsOverride")
+                await check_opens(chromium, failures, file_url, ".", "chromium from file://")
+            german = {"intl.accept_languages": "de-DE", "intl.locale.requested": "de-DE"}
+            async with Firefox([], prefs=german) as firefox:
+                await firefox.open(file_url)
+                await firefox.value(WATCH_PAGE)
+                await run_session(firefox, failures, session, replay_dir, ",", "firefox (de-DE)", 0)
+                merged["firefox"] = await firefox.value("testMerged")
+                menus = await firefox.value("testMenus")
+                failures.check(menus and all(menus), f"firefox: context menus not suppressed: {menus}")
+                await check_controls(firefox, failures, "firefox", space_clicks=False)
+                await check_opens(firefox, failures, http_url, ",", "firefox over http://")
+            async with Firefox([], prefs={"layout.css.devPixelsPerPx": "2"}) as firefox:
+                await firefox.open(file_url)
+                await check_scaled(firefox, failures, replay_dir, "firefox", 2)
+        finally:
+            server.shutdown()
+    print(f"{checks} checks of the session in each browser; moves merged into another's event: {merged}; "
+          f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4:
+        raise SystemExit(__doc__)
+    sys.exit(asyncio.run(main(pathlib.Path(sys.argv[1]).resolve(), sys.argv[2], pathlib.Path(sys.argv[3]))))
