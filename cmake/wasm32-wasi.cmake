@@ -5,8 +5,10 @@
 set(CMAKE_SYSTEM_NAME WASI)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 set(TIRVOK_WASM_TRIPLE wasm32-wasi)
-# Platform/WASI.cmake lives beside this file.
+# Platform/WASI.cmake lives beside this file. CMake 3.31 (Debian 13) brings its own, which it prefers
+# and which names no program suffix, so ours is also read as the rules override, after either.
 list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
+set(CMAKE_USER_MAKE_RULES_OVERRIDE ${CMAKE_CURRENT_LIST_DIR}/Platform/WASI.cmake)
 
 set(TIRVOK_LLVM_VERSION "" CACHE STRING "clang and lld version for WebAssembly (empty: newest installed)")
 if(TIRVOK_LLVM_VERSION)
