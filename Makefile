@@ -201,8 +201,8 @@ WEB_BUILD := build-web
 # Asked of apt once, and only by the targets that need it.
 WEB_LLVM = $(eval WEB_LLVM := $$(shell apt-cache depends clang 2>/dev/null | \
              sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$$$$/\1/p' | head -n 1))$(WEB_LLVM)
-WEB_PACKAGES = cmake make python3 clang-$(WEB_LLVM) lld-$(WEB_LLVM) wasi-libc libc++-$(WEB_LLVM)-dev-wasm32 \
-               libc++abi-$(WEB_LLVM)-dev-wasm32 libclang-rt-$(WEB_LLVM)-dev-wasm32
+WEB_PACKAGES = cmake make python3 clang-$(WEB_LLVM) lld-$(WEB_LLVM) llvm-$(WEB_LLVM) wasi-libc \
+               libc++-$(WEB_LLVM)-dev-wasm32 libc++abi-$(WEB_LLVM)-dev-wasm32 libclang-rt-$(WEB_LLVM)-dev-wasm32
 # The engine suites run under node; the page in both browsers, driven from Debian's python3.
 WEB_TEST_PACKAGES := googletest nodejs chromium firefox-esr python3-websockets fonts-dejavu-core
 WEB_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/wasm32-wasi.cmake \

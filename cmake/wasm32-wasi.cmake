@@ -5,8 +5,10 @@
 set(CMAKE_SYSTEM_NAME WASI)
 set(CMAKE_SYSTEM_PROCESSOR wasm32)
 set(TIRVOK_WASM_TRIPLE wasm32-wasi)
-# Platform/WASI.cmake lives beside this file.
+# Platform/WASI.cmake lives beside this file. CMake 3.31 (Debian 13) brings its own, which it prefers
+# and which names no program suffix, so ours is also read as the rules override, after either.
 list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
+set(CMAKE_USER_MAKE_RULES_OVERRIDE ${CMAKE_CURRENT_LIST_DIR}/Platform/WASI.cmake)
 
 set(TIRVOK_LLVM_VERSION "" CACHE STRING "clang and lld version for WebAssembly (empty: newest installed)")
 if(TIRVOK_LLVM_VERSION)
@@ -21,6 +23,10 @@ endforeach()
 find_program(TIRVOK_WASM_CXX NAMES ${clang_names} REQUIRED)
 string(REPLACE "clang++" "clang" TIRVOK_WASM_CC ${TIRVOK_WASM_CXX})
 set(CMAKE_C_COMPILER ${TIRVOK_WASM_CC})
+# wasm-ld wants an archive index of WebAssembly symbols, which GNU ar (Debian 12's) does not write.
+string(REGEX MATCH "-[0-9]+$" llvm_suffix ${TIRVOK_WASM_CXX})
+find_program(CMAKE_AR NAMES llvm-ar${llvm_suffix} REQUIRED)
+find_program(CMAKE_RANLIB NAMES llvm-ranlib${llvm_suffix} REQUIRED)
 set(CMAKE_CXX_COMPILER ${TIRVOK_WASM_CXX})
 set(CMAKE_C_COMPILER_TARGET ${TIRVOK_WASM_TRIPLE})
 set(CMAKE_CXX_COMPILER_TARGET ${TIRVOK_WASM_TRIPLE})

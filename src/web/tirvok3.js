@@ -12,6 +12,8 @@ const Text = { name: 0, caption: 1, tooltip: 2, spokenName: 3, spokenDescription
 const Win = { face: 0, ink: 1, fontPixels: 2, frameMs: 3 };
 // What the browser shows where the window's own face is missing.
 const FontFallback = '"Microsoft Sans Serif", Tahoma, "Segoe UI", "DejaVu Sans", Arial, sans-serif';
+// WASI's errno for a call the host does not offer.
+const WasiNoSys = 52;
 // Limits pane coordinates to what the engine's int arguments hold, far beyond any screen.
 const CoordLimit = 1 << 29;
 
@@ -246,8 +248,14 @@ class Shell {
   }
 }
 
-const { instance } = await WebAssembly.instantiate(await moduleBytes(), {});
-const shell = new Shell(new Engine(instance));
+// Debian 13's libc++ names WASI's file calls (fd_write, ...) for its abort message, a path no tick
+// takes: every call the module imports answers ENOSYS, and the trap that follows stops the page.
+const compiled = await WebAssembly.compile(await moduleBytes());
+const imports = {};
+for (const { module, name, kind } of WebAssembly.Module.imports(compiled)) {
+  if (kind === 'function') (imports[module] ??= {})[name] = () => WasiNoSys;
+}
+const shell = new Shell(new Engine(await WebAssembly.instantiate(compiled, imports)));
 shell.start();
 // For tests and measurements: the frame count and the shell.
 window.tirvok3 = shell;
