@@ -182,20 +182,24 @@ void Canvas::LineTo(long long x, long long y)
             return;
     }
 
-    // steps and adn are below 2^61, so rem + 2 adn stays below 2^63.
+    // steps and adn are below 2^61, so rem + 2 adn stays below 2^63. The walk goes by word index: a
+    // step along the major axis is one word or one row, a minor step the other.
     const long long twoSteps = 2 * steps;
-    long long n = n0 + sn * offset;
-    long long m = m0 + sm * lo;
+    const long long twoAdn = 2 * adn;
+    const long long stride = raster_.stride;
+    const long long n = n0 + sn * offset;
+    const long long m = m0 + sm * lo;
+    long long at = xMajor ? n * stride + m : m * stride + n;
+    const long long majorStep = xMajor ? sm : sm * stride;
+    const long long minorStep = xMajor ? sn * stride : sn;
+    std::uint32_t* const words = raster_.words;
     for (long long i = lo; i <= hi; ++i) {
-        if (xMajor)
-            Row(n)[m] = colour;
-        else
-            Row(m)[n] = colour;
-        m += sm;
-        rem += 2 * adn;
+        words[at] = colour;
+        at += majorStep;
+        rem += twoAdn;
         if (rem >= twoSteps) {
             rem -= twoSteps;
-            n += sn;
+            at += minorStep;
         }
     }
     Stepped(hi - lo + 1);
