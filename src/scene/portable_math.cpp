@@ -58,6 +58,7 @@ double AngleOfRatio(double ay, double ax, bool xNegative)
     if (!(t <= kSteep))  // also catches an overflowed ratio
         return kHalfPi;
     const double gain = t >= kFlat ? RatioCorrection(ay, ax, t) : 0.0;
+    // Branches, not a table: neighbouring corners mostly share a centre, and a predicted branch is cheaper.
     int centre;
     double r;
     if (t < kNearZero) {

@@ -37,6 +37,17 @@ inline constexpr double kNearZero = 7.0 / 16;
 inline constexpr double kNearHalf = 11.0 / 16;
 inline constexpr double kNearOne = 19.0 / 16;
 inline constexpr double kNearThreeHalves = 39.0 / 16;
+// The ratio below which each of the centres 0..3 is taken; from the last one up, infinity's.
+inline constexpr double kCentreEnds[] = {kNearZero, kNearHalf, kNearOne, kNearThreeHalves};
+
+// Each centre's reduction of the ratio, r = (na t - nb) / (da + db t): t, (2t - 1) / (2 + t), (t - 1) / (t + 1),
+// (t - 1.5) / (1 + 1.5t) and -1 / t, bit for bit, as t * 1, t - 0, 0 * t and 0 + u are exact.
+struct TAtanReduction {
+    double na, nb, da, db;
+};
+inline constexpr TAtanReduction kReductions[] = {
+    {1.0, 0.0, 1.0, 0.0}, {2.0, 1.0, 2.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.5, 1.0, 1.5}, {0.0, 1.0, 0.0, 1.0}};
+
 // Above this ratio the angle is pi/2 to the last bit; below the other, the ratio's rounding costs under 1 ulp.
 inline constexpr double kSteep = 0x1p60;
 inline constexpr double kFlat = 0x1p-27;

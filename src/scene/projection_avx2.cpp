@@ -68,26 +68,6 @@ TIRVOK_AVX2_INLINE V RatioCorrection(V ay, V ax, V t)
     return Div(Sub(Sub(ay, p), productError), Add(ax, Mul(t, ay)));
 }
 
-// One centre's reduction r = (na t - nb) / (da + db t) and its atan values. With these factors each
-// reduction is bit for bit the one-corner code's: t * 1, t - 0, 0 * t and 0 + u are exact.
-struct TCentre {
-    double na, nb, da, db;
-    double hi, lo, piHi, piLo;  // atan of the centre, and pi minus it
-};
-constexpr TCentre Centre(int c, double na, double nb, double da, double db)
-{
-    return {na, nb, da, db, kAtanHi[c], kAtanLo[c], kPiMinusAtanHi[c], kPiMinusAtanLo[c]};
-}
-constexpr TCentre kCentres[] = {
-    Centre(0, 1.0, 0.0, 1.0, 0.0),  // t
-    Centre(1, 2.0, 1.0, 2.0, 1.0),  // (2t - 1) / (2 + t)
-    Centre(2, 1.0, 1.0, 1.0, 1.0),  // (t - 1) / (t + 1)
-    Centre(3, 1.0, 1.5, 1.0, 1.5),  // (t - 1.5) / (1 + 1.5t)
-    Centre(4, 0.0, 1.0, 0.0, 1.0),  // -1 / t
-};
-// The ratio below which each of the centres 0..3 is taken.
-constexpr double kCentreEnds[] = {kNearZero, kNearHalf, kNearOne, kNearThreeHalves};
-
 // PortableAtan2(y, x) in the lanes `plain` marks (both finite and nonzero, the ratio not steep);
 // the other lanes hold anything.
 TIRVOK_AVX2_INLINE V Atan2(V y, V x, V& plain)
@@ -98,20 +78,21 @@ TIRVOK_AVX2_INLINE V Atan2(V y, V x, V& plain)
     plain = And(And(Less(Set(0.0), ax), Less(ax, Set(kInf))), And(Less(Set(0.0), ay), Less(ay, Set(kInf))));
     plain = And(plain, LessEq(t, Set(kSteep)));
     const V gain = Pick(LessEq(Set(kFlat), t), RatioCorrection(ay, ax, t), Set(0.0));
-    TCentre c = kCentres[4];
+    // Each lane's centre: the last one's values, then those of each lower centre whose end lies above t.
+    TAtanReduction c = kReductions[4];
     V na = Set(c.na), nb = Set(c.nb), da = Set(c.da), db = Set(c.db);
-    V hi = Set(c.hi), lo = Set(c.lo), piHi = Set(c.piHi), piLo = Set(c.piLo);
+    V hi = Set(kAtanHi[4]), lo = Set(kAtanLo[4]), piHi = Set(kPiMinusAtanHi[4]), piLo = Set(kPiMinusAtanLo[4]);
     for (int i = 3; i >= 0; --i) {
         const V below = Less(t, Set(kCentreEnds[i]));
-        c = kCentres[i];
+        c = kReductions[i];
         na = Pick(below, Set(c.na), na);
         nb = Pick(below, Set(c.nb), nb);
         da = Pick(below, Set(c.da), da);
         db = Pick(below, Set(c.db), db);
-        hi = Pick(below, Set(c.hi), hi);
-        lo = Pick(below, Set(c.lo), lo);
-        piHi = Pick(below, Set(c.piHi), piHi);
-        piLo = Pick(below, Set(c.piLo), piLo);
+        hi = Pick(below, Set(kAtanHi[i]), hi);
+        lo = Pick(below, Set(kAtanLo[i]), lo);
+        piHi = Pick(below, Set(kPiMinusAtanHi[i]), piHi);
+        piLo = Pick(below, Set(kPiMinusAtanLo[i]), piLo);
     }
     const V r = Div(Sub(Mul(na, t), nb), Add(da, Mul(db, t)));
     const V tail = Sub(AtanTail(r), gain);
