@@ -26,7 +26,7 @@ TIRVOK_AVX2_INLINE V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
 TIRVOK_AVX2_INLINE V Div(V a, V b) { return _mm256_div_pd(a, b); }
 TIRVOK_AVX2_INLINE V And(V a, V b) { return _mm256_and_pd(a, b); }
 TIRVOK_AVX2_INLINE V Or(V a, V b) { return _mm256_or_pd(a, b); }
-// `when` where the mask is set, else `otherwise`.
+// `when` where the mask's sign bit is set, else `otherwise`.
 TIRVOK_AVX2_INLINE V Pick(V mask, V when, V otherwise) { return _mm256_blendv_pd(otherwise, when, mask); }
 // Ordered comparisons: false for NaN, as C's are.
 TIRVOK_AVX2_INLINE V Less(V a, V b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
@@ -68,8 +68,8 @@ TIRVOK_AVX2_INLINE V RatioCorrection(V ay, V ax, V t)
     return Div(Sub(Sub(ay, p), productError), Add(ax, Mul(t, ay)));
 }
 
-// PortableAtan2(y, x) in the lanes `plain` marks (both finite and nonzero, the ratio not steep);
-// the other lanes hold anything.
+// PortableAtan2(y, x) in the lanes `plain` marks (both finite and nonzero with a ratio that is not
+// steep, or y zero and x finite and nonzero); the other lanes hold anything.
 TIRVOK_AVX2_INLINE V Atan2(V y, V x, V& plain)
 {
     const V ax = Abs(x);
@@ -98,7 +98,11 @@ TIRVOK_AVX2_INLINE V Atan2(V y, V x, V& plain)
     const V tail = Sub(AtanTail(r), gain);
     const V right = Add(hi, Sub(r, Sub(tail, lo)));
     const V left = Sub(piHi, Sub(r, Add(tail, piLo)));
-    const V angle = Pick(Less(x, Set(0.0)), left, right);
+    V angle = Pick(Less(x, Set(0.0)), left, right);
+    // y = ±0 beside a finite nonzero x (a corner level with the camera): 0 or pi by the sign bit of x.
+    const V level = And(_mm256_cmp_pd(ay, Set(0.0), _CMP_EQ_OQ), And(Less(Set(0.0), ax), Less(ax, Set(kInf))));
+    angle = Pick(level, Pick(x, Set(kPi), Set(0.0)), angle);
+    plain = Or(plain, level);
     return _mm256_xor_pd(angle, Sign(y));
 }
 
