@@ -99,6 +99,7 @@ class TCornerBatch {
 public:
     TCornerBatch(const TSight& sight, TProjectKernel kernel) : sight_(sight), kernel_(kernel) {}
 
+    // Queues v to be projected at the next Flush.
     void Project(TVertex& v)
     {
         at_[n_] = &v;
@@ -107,6 +108,7 @@ public:
         z_[n_] = v.z;
         ++n_;
     }
+    // Queues v to take the position of `from`, queued before it, at the next Flush.
     void Copy(TVertex& v, const TVertex& from) { twins_[t_++] = {&v, &from}; }
     // Room for one more prism's corners.
     bool Fits() const { return n_ + kPrismCorners <= kCapacity && t_ + kPrismCorners <= kCapacity; }
