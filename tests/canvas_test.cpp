@@ -297,6 +297,58 @@ TEST(Canvas, ClippedLinesMatchUnclippedReference)
     }
 }
 
+// The stepping rule written out: step i of a line paints major m0 + sm i, minor n0 + sn floor((2 i |dn| +
+// steps) / (2 steps)), where that pixel lies in the w x h pane.
+TPixelSet SteppedPixels(TPixel a, TPixel b, int w, int h)
+{
+    const bool xMajor = std::abs(b.first - a.first) >= std::abs(b.second - a.second);
+    const long long m0 = xMajor ? a.first : a.second, n0 = xMajor ? a.second : a.first;
+    const long long dm = (xMajor ? b.first : b.second) - m0, dn = (xMajor ? b.second : b.first) - n0;
+    const long long steps = std::abs(dm);
+    TPixelSet pixels;
+    for (long long i = 0; i < steps; ++i) {
+        const long long m = m0 + (dm > 0 ? i : -i);
+        const long long t = (2 * i * std::abs(dn) + steps) / (2 * steps);
+        const long long n = n0 + (dn > 0 ? t : -t);
+        const long long x = xMajor ? m : n, y = xMajor ? n : m;
+        if (x >= 0 && y >= 0 && x < w && y < h)
+            pixels.insert({int(x), int(y)});
+    }
+    return pixels;
+}
+
+TEST(Canvas, LinesFollowTheSteppingRule)
+{
+    // Axis-parallel runs, 45-degree and other slopes; each wholly inside, wholly outside or across the
+    // edges of the pane. Every one paints the rule's pixels, and counts them as its steps.
+    std::mt19937 rng(22);
+    constexpr int kW = 48, kH = 32;
+    std::uniform_int_distribution<int> inside(0, kW - 1), anywhere(-2 * kW, 3 * kW), len(-70, 70);
+    const struct {
+        const char* kind;
+        int dx, dy;  // 0 or 1: a random length along that axis, else none; 2: the same as dx
+    } shapes[] = {{"horizontal", 1, 0}, {"vertical", 0, 1}, {"diagonal", 1, 2}, {"slope", 1, 1}};
+    TPaneImage image = FilledImage(kW, kH, kPaper);
+    for (const auto& shape : shapes)
+        for (const bool fromInside : {true, false})
+            for (int n = 0; n < 300; ++n) {
+                const TPixel a =
+                    fromInside ? TPixel{inside(rng), inside(rng) % kH} : TPixel{anywhere(rng), anywhere(rng)};
+                const int dx = shape.dx == 1 ? len(rng) : 0;
+                const int dy = shape.dy == 2 ? dx * (rng() % 2 == 0 ? 1 : -1) : shape.dy == 1 ? len(rng) : 0;
+                const TPixel b{a.first + dx, a.second + dy};
+                image.Fill(kPaper);
+                Canvas c(image.Raster());
+                c.SetPenColor(kPen);
+                c.MoveTo(a.first, a.second);
+                c.LineTo(b.first, b.second);
+                const TPixelSet expected = SteppedPixels(a, b, kW, kH);
+                ASSERT_EQ(PixelsOf(image, kPen), expected)
+                    << shape.kind << ": " << a.first << "," << a.second << " -> " << b.first << "," << b.second;
+                EXPECT_EQ(c.LastLineSteps(), static_cast<long long>(expected.size()));
+            }
+}
+
 TEST(Canvas, FarLinesPaintTheirVisiblePartOnly)
 {
     // A line through lattice points every (p, q) paints, inside the pane, what any stretch of it

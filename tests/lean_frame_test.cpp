@@ -7,6 +7,7 @@
 #include "scene/projection.h"
 
 #include "pixel_helpers.h"
+#include "projection_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -124,35 +125,37 @@ std::unique_ptr<TScene> RandomScene(const TSceneCase& c, std::mt19937& rng, int 
 TEST(LeanFrame, SameValuesAndPixelsAsThePlainFrame)
 {
     constexpr int kScenes = 12;
-    for (const TSceneCase& c : kCases) {
-        std::mt19937 rng(2024);
-        for (int n = 0; n < kScenes; ++n) {
-            SCOPED_TRACE(testing::Message() << c.name << ", scene " << n);
-            const int prisms = n == 0 ? kPrismSlots : 1 + int(rng() % 300);
-            auto lean = RandomScene(c, rng, prisms);
-            auto plain = std::make_unique<TScene>(*lean);
+    ForEachProjectionPath([] {
+        for (const TSceneCase& c : kCases) {
+            std::mt19937 rng(2024);
+            for (int n = 0; n < kScenes; ++n) {
+                SCOPED_TRACE(testing::Message() << c.name << ", scene " << n);
+                const int prisms = n == 0 ? kPrismSlots : 1 + int(rng() % 300);
+                auto lean = RandomScene(c, rng, prisms);
+                auto plain = std::make_unique<TScene>(*lean);
 
-            TPaneImage xy = FilledImage(kPane, kPane, kJunk), xz = xy, yz = xy, b3 = xy;
-            DrawFrame(*lean, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
-            PlainProjectScene(*plain);
-            TPaneImage expected = FilledImage(kPane, kPane, kJunk);
-            Canvas canvas(expected.Raster());
-            PlainDraw3B(*plain, canvas);
+                TPaneImage xy = FilledImage(kPane, kPane, kJunk), xz = xy, yz = xy, b3 = xy;
+                DrawFrame(*lean, {xy.Raster(), xz.Raster(), yz.Raster(), b3.Raster()});
+                PlainProjectScene(*plain);
+                TPaneImage expected = FilledImage(kPane, kPane, kJunk);
+                Canvas canvas(expected.Raster());
+                PlainDraw3B(*plain, canvas);
 
-            EXPECT_TRUE(Identical(lean->ViewAngles.azimuth, plain->ViewAngles.azimuth));
-            EXPECT_TRUE(Identical(lean->ViewAngles.elevation, plain->ViewAngles.elevation));
-            for (std::size_t m = 0; m < lean->AxisMarkers.size(); ++m)
-                EXPECT_TRUE(Identical(lean->AxisMarkers[m].sx, plain->AxisMarkers[m].sx) &&
-                            Identical(lean->AxisMarkers[m].sy, plain->AxisMarkers[m].sy))
-                    << "marker " << m;
-            for (int k = 1; k <= prisms; ++k)
-                for (int i = 0; i < kPrismCorners; ++i)
-                    ASSERT_TRUE(Identical(lean->Prism(k).c[i].sx, plain->Prism(k).c[i].sx) &&
-                                Identical(lean->Prism(k).c[i].sy, plain->Prism(k).c[i].sy))
-                        << "prism " << k << " corner " << i;
-            for (int y = 0; y < kPane; ++y)
-                for (int x = 0; x < kPane; ++x)
-                    ASSERT_EQ(b3.At(x, y), expected.At(x, y)) << "pixel " << x << "," << y;
+                EXPECT_TRUE(Identical(lean->ViewAngles.azimuth, plain->ViewAngles.azimuth));
+                EXPECT_TRUE(Identical(lean->ViewAngles.elevation, plain->ViewAngles.elevation));
+                for (std::size_t m = 0; m < lean->AxisMarkers.size(); ++m)
+                    EXPECT_TRUE(Identical(lean->AxisMarkers[m].sx, plain->AxisMarkers[m].sx) &&
+                                Identical(lean->AxisMarkers[m].sy, plain->AxisMarkers[m].sy))
+                        << "marker " << m;
+                for (int k = 1; k <= prisms; ++k)
+                    for (int i = 0; i < kPrismCorners; ++i)
+                        ASSERT_TRUE(Identical(lean->Prism(k).c[i].sx, plain->Prism(k).c[i].sx) &&
+                                    Identical(lean->Prism(k).c[i].sy, plain->Prism(k).c[i].sy))
+                            << "prism " << k << " corner " << i;
+                for (int y = 0; y < kPane; ++y)
+                    for (int x = 0; x < kPane; ++x)
+                        ASSERT_EQ(b3.At(x, y), expected.At(x, y)) << "pixel " << x << "," << y;
+            }
         }
-    }
+    });
 }

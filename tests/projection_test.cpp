@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "projection_paths.h"
+
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -174,4 +180,57 @@ TEST(Projection, SceneWritesLiveCornersOnly)
             ASSERT_EQ(v.sx, p.px) << k;
             ASSERT_EQ(v.sy, p.py) << k;
         }
+}
+
+// Random corners, a third of them special (signed zeros, subnormals, huge, infinite, NaN) so vectors
+// mix plain and special lanes: every path's ProjectScene gives ProjectPoint's bits.
+TEST(Projection, EveryPathGivesProjectPointsBitsOnRandomCorners)
+{
+    using Limits = std::numeric_limits<double>;
+    const double special[] = {0.0,
+                              -0.0,
+                              Limits::denorm_min(),
+                              -Limits::denorm_min(),
+                              0x1.8p-1030,
+                              Limits::min(),
+                              1e-300,
+                              0x1p-500,
+                              0x1p500,
+                              1e300,
+                              Limits::max(),
+                              -Limits::max(),
+                              Limits::infinity(),
+                              -Limits::infinity(),
+                              Limits::quiet_NaN(),
+                              -Limits::quiet_NaN(),
+                              1e17,
+                              0x1p60};
+    std::mt19937_64 rng(22);
+    const auto value = [&]() -> double {
+        switch (rng() % 6) {
+        case 0: return special[rng() % std::size(special)];
+        case 1: return std::bit_cast<double>(rng());  // any bits at all
+        case 2: return std::ldexp(double(std::int64_t(rng() >> 11)) - 0x1p52, int(rng() % 200) - 140);
+        default: return double(std::int64_t(rng() % 2001) - 1000);  // the grid's own range
+        }
+    };
+    for (int n = 0; n < 24; ++n) {
+        auto scene = n % 2 == 0 ? MakeScene({-400, -300, 200}, {0, 0, 0})
+                                : MakeScene({value(), value(), value()}, {value(), value(), value()});
+        for (int k = 0; k < 512; ++k)
+            for (TVertex& corner : AppendPrism(*scene)->c)
+                corner = {value(), value(), value(), 0, 0};
+        const int width = n % 3 == 0 ? 640 : kPane;
+        ForEachProjectionPath([&] {
+            ProjectScene(*scene, width, kPane);
+            for (int k = 1; k <= scene->PrismCount; ++k)
+                for (const TVertex& c : scene->Prism(k).c) {
+                    const TPanePoint p = ProjectPoint(*scene, {c.x, c.y, c.z}, width, kPane);
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(c.sx), std::bit_cast<std::uint64_t>(p.px))
+                        << "scene " << n << ", corner (" << c.x << ", " << c.y << ", " << c.z << ")";
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(c.sy), std::bit_cast<std::uint64_t>(p.py))
+                        << "scene " << n << ", corner (" << c.x << ", " << c.y << ", " << c.z << ")";
+                }
+        });
+    }
 }

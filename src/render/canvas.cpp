@@ -118,6 +118,29 @@ void Canvas::LineTo(long long x, long long y)
     curY_ = y;
     lastSteps_ = 0;
 
+    // Every pixel a line steps through lies in the box of its two ends: a box clear of the pane paints nothing.
+    const long long width = Width();
+    const long long height = Height();
+    if (std::max(x0, x) < 0 || std::max(y0, y) < 0 || std::min(x0, x) >= width || std::min(y0, y) >= height)
+        return;
+    const std::uint32_t colour = PixelWord(pen_);
+    // Axis-parallel lines (plan-view footprints, arrows) are runs: the same pixels as the stepper, less the end.
+    if (y == y0 && x != x0) {
+        const long long first = x > x0 ? std::max(x0, 0LL) : std::max(x + 1, 0LL);
+        const long long last = x > x0 ? std::min(x, width) : std::min(x0 + 1, width);
+        FillSpan(y0, first, last, pen_);
+        Stepped(last - first);
+        return;
+    }
+    if (x == x0 && y != y0) {
+        const long long first = y > y0 ? std::max(y0, 0LL) : std::max(y + 1, 0LL);
+        const long long last = y > y0 ? std::min(y, height) : std::min(y0 + 1, height);
+        for (long long row = first; row < last; ++row)
+            Row(row)[x0] = colour;
+        Stepped(last - first);
+        return;
+    }
+
     const bool xMajor = std::abs(x - x0) >= std::abs(y - y0);
     const long long m0 = xMajor ? x0 : y0;
     const long long n0 = xMajor ? y0 : x0;
@@ -129,50 +152,62 @@ void Canvas::LineTo(long long x, long long y)
     const long long adn = std::abs(dn);
     const int sm = dm > 0 ? 1 : -1;
     const int sn = dn > 0 ? 1 : -1;
-    const long long spanM = xMajor ? Width() : Height();
-    const long long spanN = xMajor ? Height() : Width();
+    const long long spanM = xMajor ? width : height;
+    const long long spanN = xMajor ? height : width;
 
     // Steps i whose major coordinate m0 + sm * i lies in 0..spanM-1.
     long long lo = 0;
     long long hi = steps - 1;
-    if (sm > 0) {
-        lo = std::max(lo, -m0);
-        hi = std::min(hi, spanM - 1 - m0);
-    } else {
-        lo = std::max(lo, m0 - (spanM - 1));
-        hi = std::min(hi, m0);
-    }
-    // Minor offset t(i) must lie in a..b.
-    long long a = sn > 0 ? -n0 : n0 - (spanN - 1);
-    long long b = sn > 0 ? spanN - 1 - n0 : n0;
-    a = std::max(a, 0LL);
-    if (b < a)
-        return;
-    const bool narrow = std::max({std::abs(x0), std::abs(y0), std::abs(x), std::abs(y)}) <= kNarrowLine;
+    // A line with both ends in the pane walks every step from offset 0, remainder `steps`: no clipping.
     long long offset = 0;
-    long long rem = 0;
-    if (!(narrow ? ClipMinor<long long>(steps, adn, a, b, lo, hi, offset, rem)
-                 : ClipMinor<Wide>(steps, adn, a, b, lo, hi, offset, rem)))
-        return;
+    long long rem = steps;
+    const bool inside = std::min({x0, y0, x, y}) >= 0 && std::max(x0, x) < width && std::max(y0, y) < height;
+    if (!inside) {
+        if (sm > 0) {
+            lo = std::max(lo, -m0);
+            hi = std::min(hi, spanM - 1 - m0);
+        } else {
+            lo = std::max(lo, m0 - (spanM - 1));
+            hi = std::min(hi, m0);
+        }
+        // Minor offset t(i) must lie in a..b.
+        long long a = sn > 0 ? -n0 : n0 - (spanN - 1);
+        long long b = sn > 0 ? spanN - 1 - n0 : n0;
+        a = std::max(a, 0LL);
+        if (b < a)
+            return;
+        const bool narrow = std::max({std::abs(x0), std::abs(y0), std::abs(x), std::abs(y)}) <= kNarrowLine;
+        if (!(narrow ? ClipMinor<long long>(steps, adn, a, b, lo, hi, offset, rem)
+                     : ClipMinor<Wide>(steps, adn, a, b, lo, hi, offset, rem)))
+            return;
+    }
 
-    // steps and adn are below 2^61, so rem + 2 adn stays below 2^63.
+    // steps and adn are below 2^61, so rem + 2 adn stays below 2^63. The walk goes by word index: a
+    // step along the major axis is one word or one row, a minor step the other.
     const long long twoSteps = 2 * steps;
-    long long n = n0 + sn * offset;
-    long long m = m0 + sm * lo;
-    const std::uint32_t colour = PixelWord(pen_);
+    const long long twoAdn = 2 * adn;
+    const long long stride = raster_.stride;
+    const long long n = n0 + sn * offset;
+    const long long m = m0 + sm * lo;
+    long long at = xMajor ? n * stride + m : m * stride + n;
+    const long long majorStep = xMajor ? sm : sm * stride;
+    const long long minorStep = xMajor ? sn * stride : sn;
+    std::uint32_t* const words = raster_.words;
     for (long long i = lo; i <= hi; ++i) {
-        if (xMajor)
-            Row(n)[m] = colour;
-        else
-            Row(m)[n] = colour;
-        m += sm;
-        rem += 2 * adn;
+        words[at] = colour;
+        at += majorStep;
+        rem += twoAdn;
         if (rem >= twoSteps) {
             rem -= twoSteps;
-            n += sn;
+            at += minorStep;
         }
     }
-    lastSteps_ = hi - lo + 1;
+    Stepped(hi - lo + 1);
+}
+
+void Canvas::Stepped(long long steps)
+{
+    lastSteps_ = std::max(steps, 0LL);
     mostSteps_ = std::max(mostSteps_, lastSteps_);
 }
 

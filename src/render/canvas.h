@@ -55,6 +55,7 @@ public:
 
 private:
     void FillSpan(long long y, long long x1, long long x2, TColor c);  // x1..x2-1, clipped
+    void Stepped(long long steps);  // records the visible steps of the line just drawn
     std::uint32_t* Row(long long y) { return raster_.words + y * raster_.stride; }
 
     TRaster raster_;
