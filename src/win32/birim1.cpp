@@ -354,8 +354,9 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     case kPlaceAgain:
+        // Nothing to repaint: the frame and the client area stay as they are.
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOREDRAW);
         return 0;
     case WM_CANCELMODE:
         // The system ends modes (a dialog, a switch to another program): a pane's drag ends with it.
