@@ -27,7 +27,7 @@ mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/.made" ]; then
         wine wineboot -i >/dev/null 2>&1
         cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-        # Windows' default preferences: keyboard cues (focus rectangles) only once the keyboard is used.
+        # Windows' default preferences (keyboard cues off), so the program takes a default Windows' path.
         wine reg add 'HKCU\Control Panel\Desktop' /v UserPreferencesMask /t REG_BINARY /d 9e1e078012000000 /f \
             >/dev/null 2>&1
         touch "$WINEPREFIX/.made"

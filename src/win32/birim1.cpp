@@ -335,7 +335,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             KeepFocus();
         break;
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MINIMIZE)
+        if ((wParam & 0xFFF0) == SC_MINIMIZE)  // the low four bits are the system's own
             KeepFocus();
         break;
     case WM_SETFOCUS:
