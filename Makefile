@@ -162,9 +162,10 @@ fuzz: deps-test
 	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $(FUZZ_BUILD)/corpus/$$t; \
 	done
 
-# The Windows program's tests: its engine suites cross-built and run under Wine through ctest, and the
-# Linux build's real-window tests driving `wine Tirvok3.exe` on their own Xvfb. Every Wine process of
-# the build's prefix is stopped at the end, whether the tests passed or not.
+# The Windows program's tests: its engine suites and the shell's fallbacks cross-built and run under Wine
+# through ctest, and the Linux build's real-window tests driving `wine Tirvok3.exe` on their own Xvfb,
+# with openbox and with no window manager. Every Wine process of the build's prefix is stopped at the
+# end, whether the tests passed or not.
 .PHONY: test-windows
 WINE_PACKAGES := wine wine64 fonts-wine
 test-windows: build windows

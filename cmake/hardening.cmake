@@ -1,6 +1,7 @@
 # Hardened binaries: on Linux the protections Debian's `dpkg-buildflags` gives with hardening=+all
 # (stack protector, fortified libc calls, stack clash probes, CET on x86, full RELRO, PIE); on Windows
-# the PE flags for ASLR and no-execute data. The sanitizer and fuzz builds are left as they are: their
+# the stack protector and fortified C calls too, and the PE flags for ASLR, no-execute data and a
+# terminal-server-aware program. The sanitizer and fuzz builds are left as they are: their
 # instrumentation checks the same things and does not mix with fortified libc calls.
 option(TIRVOK_HARDEN "Build hardened binaries (stack protector, _FORTIFY_SOURCE, RELRO, PIE)" ON)
 # A WebAssembly module has none of these: the browser's sandbox bounds its memory and calls.
@@ -9,8 +10,13 @@ if(NOT TIRVOK_HARDEN OR TIRVOK_SANITIZE OR TIRVOK_FUZZ OR WASI OR NOT CMAKE_CXX_
 endif()
 
 if(WIN32)
-  # High-entropy ASLR needs a 64-bit image; GNU ld takes these flags for PE targets only.
-  add_link_options(LINKER:--dynamicbase LINKER:--nxcompat)
+  # mingw-w64 has both: its headers fortify the C calls, and GCC links the checks and the canary's
+  # failure handler in from its own libssp (statically, like the rest). Fortification needs the optimiser.
+  add_compile_options(-fstack-protector-strong "$<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>")
+  add_link_options(-fstack-protector-strong)
+  # High-entropy ASLR needs a 64-bit image; GNU ld takes these flags for PE targets only. --tsaware: the
+  # program keeps no per-user files in the Windows folder, so a terminal server need not redirect any.
+  add_link_options(LINKER:--dynamicbase LINKER:--nxcompat LINKER:--tsaware)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     add_link_options(LINKER:--high-entropy-va)
   endif()

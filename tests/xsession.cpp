@@ -227,6 +227,14 @@ std::vector<std::string> ProgramCommand(const std::string& builtBinary)
 
 std::vector<std::string> WindowManagerCommand() { return CommandIn("TIRVOK3_WINDOW_MANAGER"); }
 
+std::vector<std::string> ProbeCommand() { return CommandIn("TIRVOK3_PROBE"); }
+
+std::string ProgramWindow::Log() const
+{
+    QFile log(scratch_.filePath("program.log"));
+    return log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : std::string();
+}
+
 bool ProgramWindow::Start(const std::vector<std::string>& command, const std::vector<std::string>& extraEnv)
 {
     std::vector<std::string> env = display_.ClientEnv();

@@ -65,6 +65,10 @@ private:
 // (say, Wine and the Windows .exe), else the built binary alone.
 std::vector<std::string> ProgramCommand(const std::string& builtBinary);
 
+// The Windows program's probe (tests/wine_probe.cpp) run beside it: TIRVOK3_PROBE split at its spaces,
+// or none for a program that has no probe.
+std::vector<std::string> ProbeCommand();
+
 // The window manager the program under test runs under: TIRVOK3_WINDOW_MANAGER split at its spaces
 // (say, "openbox --sm-disable"), or none.
 std::vector<std::string> WindowManagerCommand();
@@ -85,6 +89,8 @@ public:
     QSize Size() const { return size_; }
     // True while the program has not exited (a crash ends it).
     bool Running() { return program_.Running(); }
+    // What the program wrote to its output and error streams so far.
+    std::string Log() const;
 
     // Screen position of a point given relative to the client area.
     QPoint ToScreen(QPoint client) const { return client + origin_; }

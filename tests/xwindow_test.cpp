@@ -167,5 +167,77 @@ TEST_F(XWindowTest, HeldDragInSideViewMarginScrollsOnePixelPerMove)
     }
 }
 
+// The Windows program only, through its probe (wine_probe.cpp): what Wine and Windows hand the shell.
+class WindowsShellTest : public XWindowTest {
+protected:
+    void SetUp() override
+    {
+        if (ProbeCommand().empty())
+            GTEST_SKIP() << "only the Windows program has a probe";
+        XWindowTest::SetUp();
+    }
+};
+
+// The captions' font is a TrueType face with the Turkish letters at the laid-out 11 pixels, read from the
+// font the window's own "Kamera" tool holds.
+TEST_F(WindowsShellTest, CaptionFontIsTrueTypeWithDotlessIAtElevenPixels)
+{
+    auto font = Probe({"load", "font"});
+    ASSERT_EQ(font["font"], "1") << "the tool holds a font of the program's; " << font["error"];
+    // Windows draws its TrueType "Microsoft Sans Serif"; Wine, which has none, the message font's Tahoma.
+    EXPECT_TRUE(font["face"] == "Microsoft Sans Serif" || font["face"] == "Tahoma") << font["face"];
+    EXPECT_EQ(font["truetype"], "1");
+    EXPECT_EQ(font["dotless_i"], "1") << "\"Odak Noktası\" needs it";
+    EXPECT_EQ(font["character"], "11") << "cell " << font["cell"];
+}
+
+// Restored from minimised as the taskbar does it, the tool that had the keyboard has it again: Space
+// raises the tool the click put down.
+TEST_F(WindowsShellTest, RestoredFromMinimisedSpaceReachesTheFocusedTool)
+{
+    ClickTool(kBKamera);
+    ASSERT_FALSE(
+        LooksAsAtStart(window_->ShotWhen([&](const QImage& s) { return !LooksAsAtStart(s, kBKamera); }), kBKamera))
+        << "the click puts the tool down";
+    auto restored = Probe({"minimise-restore"});
+    ASSERT_EQ(restored["restored"], "1") << restored["error"];
+    // Shown again, where it now stands.
+    window_->ShotWhen([&](const QImage& s) { return window_->Locate() && At(s, Pane::XY, {10, 10}) == kBlack; });
+    window_->MoveTo(kBareSpot);
+    EXPECT_TRUE(display_->Run({"xdotool", "key", "space"}));
+    EXPECT_TRUE(
+        LooksAsAtStart(window_->ShotWhen([&](const QImage& s) { return LooksAsAtStart(s, kBKamera); }), kBKamera))
+        << "Space reached the focused tool";
+}
+
+// With high contrast on, the face, the captions and the tools take the system's colours, the moment
+// the system's colours change; the panes keep the scene's.
+TEST_F(WindowsShellTest, HighContrastDrawsFaceCaptionsAndToolsInSystemColours)
+{
+    auto contrast = Probe({"load", "contrast"});
+    ASSERT_NE(contrast["redirected"], "") << contrast["error"];
+    ASSERT_NE(contrast["redirected"], "0") << "the program asks for the high-contrast setting";
+    EXPECT_EQ(contrast["face"], "000000");
+    const QImage shot = window_->ShotWhen([&](const QImage& s) { return AtClient(s, kBareSpot) == kBlack; });
+
+    EXPECT_EQ(AtClient(shot, kBareSpot), kBlack) << "the face is the system's button face";
+    EXPECT_EQ(AtClient(shot, kBOdak.topLeft() + QPoint(6, 11)), kBlack) << "and so is a tool's";
+    // Caption pixels: the system's button text (yellow in this scheme), none of the window's own blue.
+    int yellow = 0;
+    int blue = 0;
+    for (QRect caption : {QRect(224, 0, 42, 13), kBKamera, kBOdak}) {
+        const QImage part = Part(shot, caption);
+        for (int y = 0; y < part.height(); ++y)
+            for (int x = 0; x < part.width(); ++x) {
+                yellow += part.pixel(x, y) == qRgb(255, 255, 0);
+                blue += part.pixel(x, y) == qRgb(0, 0, 255);
+            }
+    }
+    EXPECT_GT(yellow, 20);
+    EXPECT_EQ(blue, 0);
+    for (Pane pane : {Pane::View3B, Pane::XY, Pane::XZ, Pane::YZ})
+        EXPECT_TRUE(PaneImage(shot, pane) == PaneImage(start_, pane)) << "the panes keep the scene's colours";
+}
+
 }  // namespace
 }  // namespace xwindow

@@ -11,7 +11,7 @@
 #include <vector>
 
 // Answers the state property of the toggle buttons when a screen reader asks: focusable, focused when
-// it has the keyboard, pressed when its tool is down.
+// it has the keyboard, pressed when its tool is down, invisible or unavailable as the window is.
 class TStateServer final : public IAccPropServer {
 public:
     explicit TStateServer(IAccPropServices* services) : services_(services) {}
@@ -48,9 +48,12 @@ public:
             return S_OK;
         for (const auto& [button, down] : toggles_)
             if (button == hwnd) {
+                // The whole state is answered here, so the bits the system would give are kept too.
                 value->vt = VT_I4;
                 value->lVal = STATE_SYSTEM_FOCUSABLE | (GetFocus() == hwnd ? STATE_SYSTEM_FOCUSED : 0) |
-                              (down() ? STATE_SYSTEM_PRESSED : 0);
+                              (down() ? STATE_SYSTEM_PRESSED : 0) |
+                              (IsWindowVisible(hwnd) ? 0 : STATE_SYSTEM_INVISIBLE) |
+                              (IsWindowEnabled(hwnd) ? 0 : STATE_SYSTEM_UNAVAILABLE);
                 *has = TRUE;
                 break;
             }

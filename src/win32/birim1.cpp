@@ -1,5 +1,6 @@
 #include "birim1.h"
 
+#include "dpi.h"
 #include "render/frame.h"
 #include "wintext.h"
 
@@ -7,6 +8,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -15,54 +17,68 @@ constexpr wchar_t kFormClass[] = L"TirvokForm1";
 constexpr int kFirstControlId = 100;
 // The window's own timer id, for frames while a move or resize runs its own message loop.
 constexpr UINT_PTR kSizeMoveTimer = 1;
+static_assert(kSizeMoveTimer != TSaat::kMessageTimerId);
+// Posted to the window itself once it has become maximised.
+constexpr UINT kPlaceAgain = WM_APP;
 // The icon's resource id in tirvok3.rc.
 constexpr int kIconResource = 1;
 
-COLORREF ColourRef(TColor c) { return COLORREF(c); }  // the same packing: red in the low byte
-
-HICON LoadAppIcon(HINSTANCE instance, int metric)
+HICON LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
 {
-    const int size = GetSystemMetrics(metric);
+    const int size = MetricForDpi(metric, dpi);
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, 0));
 }
 
 }  // namespace
 
-TForm1::TForm1(HINSTANCE instance) : scene_(std::make_unique<TScene>()), decimalPoint_(UserDecimalPoint())
+TForm1::TForm1(HINSTANCE instance, int showCommand)
+    : scene_(std::make_unique<TScene>()), decimalPoint_(UserDecimalPoint())
 {
-    face_ = CreateSolidBrush(ColourRef(kForm1.face));
     TImagePane::Register(instance);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadAppIcon(instance, SM_CXICON);
-    wc.hIconSm = LoadAppIcon(instance, SM_CXSMICON);
+    wc.hIcon = LoadAppIcon(instance, SM_CXICON, USER_DEFAULT_SCREEN_DPI);
+    wc.hIconSm = LoadAppIcon(instance, SM_CXSMICON, USER_DEFAULT_SCREEN_DPI);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = face_;
+    wc.hbrBackground = nullptr;  // WM_ERASEBKGND paints the face in the colour of the moment
     wc.lpszClassName = kFormClass;
     RegisterClassExW(&wc);
 
     // WS_CLIPCHILDREN: the face is never painted under the panes, which blit whole off-screen images.
     CreateWindowExW(0, kFormClass, Widen(kForm1.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, kForm1.left,
                     kForm1.top, kForm1.width, kForm1.height, nullptr, nullptr, instance, this);
-    dpi_ = GetDpiForWindow(hwnd_);
+    dpi_ = WindowDpi(hwnd_);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i)
         MakeControl(i);
     ConnectPlanPane(*EkranXY, TPlanView::XY);
     ConnectPlanPane(*EkranXZ, TPlanView::XZ);
     ConnectPlanPane(*EkranYZ, TPlanView::YZ);
     ApplyDpi(dpi_);
+    // Focus rectangles stay hidden until the keyboard is used (Tab, Space and the rest then show them),
+    // unless the user asked to see keyboard cues always.
+    if (BOOL always = FALSE; SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) == FALSE || always == FALSE)
+        SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     FormCreate();
+    FirstShow(showCommand);
+    Saat.Start(kFrameMs, hwnd_);
+}
 
-    // Maximised, with the laid-out place and size (scaled for the monitor) to restore to.
+void TForm1::FirstShow(int showCommand)
+{
+    // A shortcut set to "Minimised" or "Maximised" is followed; "Normal", the default, starts maximised,
+    // and restoring from a minimised start maximises too.
+    const bool minimised =
+        showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE;
     WINDOWPLACEMENT place{};
     place.length = sizeof place;
-    place.showCmd = SW_SHOWMAXIMIZED;
+    place.flags = minimised ? WPF_RESTORETOMAXIMIZED : 0;
+    place.showCmd = minimised ? UINT(showCommand) : SW_SHOWMAXIMIZED;
+    // The laid-out place and size, scaled for the monitor, to restore to.
     place.rcNormalPosition = {kForm1.left, kForm1.top, kForm1.left + Scaled(kForm1.width),
                               kForm1.top + Scaled(kForm1.height)};
     SetWindowPlacement(hwnd_, &place);
-    Saat.Start(kFrameMs);
 }
 
 TForm1::~TForm1()
@@ -70,8 +86,9 @@ TForm1::~TForm1()
     if (hwnd_ != nullptr)
         DestroyWindow(hwnd_);
     panes_ = {};
-    DeleteObject(font_);
-    DeleteObject(face_);
+    for (HICON icon : icons_)
+        if (icon != nullptr)
+            DestroyIcon(icon);
 }
 
 void TForm1::FormCreate()
@@ -83,8 +100,7 @@ void TForm1::FormCreate()
 
 int TForm1::Run()
 {
-    return RunMessageLoop(
-        hwnd_, Saat.Handle(), [this] { SaatTimer(); }, [this] { tools_.ShowFocus(); });
+    return RunMessageLoop(hwnd_, Saat.Handle(), [this] { SaatTimer(); });
 }
 
 void TForm1::MakeControl(std::size_t index)
@@ -172,24 +188,43 @@ void TForm1::ConnectPlanPane(TImagePane& pane, TPlanView view)
 void TForm1::ApplyDpi(UINT dpi)
 {
     dpi_ = dpi;
-    HFONT previous = font_;
-    // A negative height asks for the character height (the cell less its internal leading). The captions
-    // are Turkish: the Turkish character set brings "ı" and "İ", which the Western one lacks.
-    font_ = CreateFontW(-Scaled(kForm1.fontPixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, TURKISH_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                        Widen(kForm1.font).c_str());
+    look_.MakeFont(dpi);
+    const auto font = reinterpret_cast<WPARAM>(look_.Font());
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    const std::array<int, 2> iconMetric{SM_CXSMICON, SM_CXICON};  // by ICON_SMALL, ICON_BIG
+    for (std::size_t kind : {ICON_SMALL, ICON_BIG}) {
+        HICON previous = icons_[kind];
+        icons_[kind] = LoadAppIcon(instance, iconMetric[kind], dpi);
+        SendMessageW(hwnd_, WM_SETICON, kind, reinterpret_cast<LPARAM>(icons_[kind]));
+        if (previous != nullptr)
+            DestroyIcon(previous);
+    }
+    if (tooltip_ != nullptr)
+        SendMessageW(tooltip_, WM_SETFONT, font, FALSE);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
         const TControlSpec& spec = kForm1Controls[i];
         if (spec.kind != TControlKind::Pane)
-            SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+            SendMessageW(controls_[i], WM_SETFONT, font, FALSE);
         SetWindowPos(controls_[i], nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width),
                      Scaled(spec.height), SWP_NOZORDER | SWP_NOACTIVATE);
         if (spec.kind == TControlKind::Label || spec.kind == TControlKind::Readout)
             FitWidth(i);
     }
-    if (previous != nullptr)
-        DeleteObject(previous);
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TForm1::KeepFocus()
+{
+    if (HWND had = GetFocus(); had != nullptr && IsChild(hwnd_, had))
+        focus_ = had;
+}
+
+void TForm1::ColoursChanged()
+{
+    look_.Refresh();
+    if (tooltip_ != nullptr)
+        SendMessageW(tooltip_, WM_SYSCOLORCHANGE, 0, 0);  // common controls hear of it from their parent only
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TForm1::FitWidth(std::size_t index)
@@ -199,7 +234,7 @@ void TForm1::FitWidth(std::size_t index)
     std::wstring text(std::size_t(GetWindowTextLengthW(label)) + 1, L'\0');
     text.resize(std::size_t(GetWindowTextW(label, text.data(), int(text.size()))));
     HDC dc = GetDC(label);
-    const HGDIOBJ previous = SelectObject(dc, font_);
+    const HGDIOBJ previous = SelectObject(dc, look_.Font());
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
     SelectObject(dc, previous);
@@ -264,15 +299,29 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlType != ODT_BUTTON)
             break;
-        tools_.Draw(*item, font_, face_, ColourRef(kForm1.fontColour));
+        tools_.Draw(*item, look_, dpi_);
         return TRUE;
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, ColourRef(kForm1.fontColour));
-        SetBkColor(dc, ColourRef(kForm1.face));
-        return reinterpret_cast<LRESULT>(face_);
+        SetTextColor(dc, look_.Text());
+        SetBkColor(dc, look_.FaceColour());
+        return reinterpret_cast<LRESULT>(look_.Face());
     }
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, look_.Face());
+        return 1;
+    }
+    case WM_SYSCOLORCHANGE: ColoursChanged(); return 0;
+    case WM_SETTINGCHANGE:
+        // High contrast switched, or the regional settings (the decimal separator) changed.
+        if (wParam == SPI_SETHIGHCONTRAST)
+            ColoursChanged();
+        if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"intl")
+            decimalPoint_ = UserDecimalPoint();
+        break;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         ApplyDpi(HIWORD(wParam));
@@ -281,24 +330,46 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_ACTIVATE:
-        // Keyboard focus goes back to the control that had it, the first tool at first.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND had = GetFocus();
-            if (had != nullptr && IsChild(hwnd_, had))
-                focus_ = had;
-        } else if (HIWORD(wParam) == 0) {
-            SetFocus(focus_ != nullptr ? focus_ : BPrizma);  // first in the keyboard order
-        }
+        // The system gives the window the keyboard (not while minimised); WM_SETFOCUS passes it on.
+        if (LOWORD(wParam) == WA_INACTIVE)
+            KeepFocus();
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE)  // the low four bits are the system's own
+            KeepFocus();
+        break;
+    case WM_SETFOCUS:
+        // Keyboard focus goes back to the control that had it, the first tool at first, after any
+        // activation, a restore from minimised included.
+        SetFocus(focus_ != nullptr && IsChild(hwnd_, focus_) ? focus_ : BPrizma);  // first in the keyboard order
+        return 0;
+    case WM_SIZE: {
+        // Each time the window becomes maximised it is placed once more where it now stands: Wine with no
+        // window manager keeps the X window at its old place while reporting the maximised one, so every
+        // click would be taken for one 145 pixels to the right. On Windows this changes nothing.
+        const bool maximised = wParam == SIZE_MAXIMIZED;
+        if (maximised && !maximised_)
+            PostMessageW(hwnd_, kPlaceAgain, 0, 0);
+        maximised_ = maximised;
+        break;
+    }
+    case kPlaceAgain:
+        // Nothing to repaint: the frame and the client area stay as they are.
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOREDRAW);
         return 0;
     case WM_CANCELMODE:
         // The system ends modes (a dialog, a switch to another program): a pane's drag ends with it.
         if (HWND held = GetCapture(); held != nullptr && IsChild(hwnd_, held))
             ReleaseCapture();
         break;
-    case WM_ENTERSIZEMOVE: SetTimer(hwnd_, kSizeMoveTimer, UINT(kFrameMs), nullptr); return 0;
+    case WM_ENTERSIZEMOVE:
+        if (Saat.Kind() != TTimerKind::Message)
+            SetTimer(hwnd_, kSizeMoveTimer, UINT(kFrameMs), nullptr);
+        return 0;
     case WM_EXITSIZEMOVE: KillTimer(hwnd_, kSizeMoveTimer); return 0;
     case WM_TIMER:
-        if (wParam != kSizeMoveTimer)
+        if (wParam != kSizeMoveTimer && wParam != TSaat::kMessageTimerId)
             break;
         SaatTimer();
         return 0;

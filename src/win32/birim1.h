@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "imagepane.h"
+#include "look.h"
 #include "render/layout.h"
 #include "render/readout.h"
 #include "saat.h"
@@ -18,8 +19,9 @@
 // Every place, size and text comes from the layout table, scaled from 96 DPI to the window's monitor.
 class TForm1 {
 public:
-    // Makes the window with its controls (running FormCreate), shown maximised, and starts Saat.
-    explicit TForm1(HINSTANCE instance);
+    // Makes the window with its controls (running FormCreate), shown maximised unless the show command
+    // of the program's start (nCmdShow) asks for minimised, and starts Saat.
+    TForm1(HINSTANCE instance, int showCommand);
     ~TForm1();
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -47,8 +49,14 @@ private:
     // Shows `text` (UTF-8) when the pointer rests on the control.
     void AddTooltip(HWND control, const char* text);
     void ConnectPlanPane(TImagePane& pane, TPlanView view);
-    // Font and every control's place for the window's current DPI.
+    // Font, icons and every control's place for the window's current DPI.
     void ApplyDpi(UINT dpi);
+    // The first show, as the start's show command asks; maximised by default.
+    void FirstShow(int showCommand);
+    // Notes which control has the keyboard, for WM_SETFOCUS to give it back.
+    void KeepFocus();
+    // Colours after a change of the system's colours or of high contrast, everywhere at once.
+    void ColoursChanged();
     int Scaled(int pixels) const { return MulDiv(pixels, int(dpi_), USER_DEFAULT_SCREEN_DPI); }
     // Labels keep their left and top and grow to fit their text, never narrower than laid out.
     void FitWidth(std::size_t index);
@@ -69,12 +77,13 @@ private:
     void PlanUp(TPlanView view, TMouseButton button);
 
     std::unique_ptr<TScene> scene_;
-    std::string decimalPoint_;  // the user's, read when the window is made
+    std::string decimalPoint_;  // the user's, read again when the regional settings change
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    HFONT font_ = nullptr;
-    HBRUSH face_ = nullptr;
-    HWND focus_ = nullptr;  // the control that had the keyboard when the window was last deactivated
+    TLook look_;
+    std::array<HICON, 2> icons_{};  // ICON_SMALL and ICON_BIG at the window's DPI
+    HWND focus_ = nullptr;          // the control that had the keyboard when the window last lost it
+    bool maximised_ = false;
     TAccessibility access_;
 
     std::array<HWND, kControlCount> controls_{};        // by the table's order

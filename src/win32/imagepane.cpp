@@ -1,5 +1,7 @@
 #include "imagepane.h"
 
+#include "dpi.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -9,6 +11,21 @@ namespace {
 constexpr wchar_t kPaneClass[] = L"TirvokPane";
 
 unsigned Bit(TMouseButton b) { return 1u << unsigned(b); }
+
+constexpr TMouseButton kButtons[] = {TMouseButton::Left, TMouseButton::Right, TMouseButton::Middle,
+                                     TMouseButton::Other};
+
+// The MK_* flags of a mouse message that say the button is down.
+WPARAM KeyFlags(TMouseButton b)
+{
+    switch (b) {
+    case TMouseButton::Left: return MK_LBUTTON;
+    case TMouseButton::Right: return MK_RBUTTON;
+    case TMouseButton::Middle: return MK_MBUTTON;
+    case TMouseButton::Other: break;
+    }
+    return MK_XBUTTON1 | MK_XBUTTON2;
+}
 
 // floor(a / b) for b > 0, also for negative a.
 int FloorDiv(long long a, long long b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
@@ -80,6 +97,7 @@ LRESULT CALLBACK TImagePane::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         pane->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return pane->OnMessage(message, wParam, lParam);
 }
@@ -98,6 +116,10 @@ LRESULT TImagePane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_MBUTTONUP: Release(TMouseButton::Middle, lParam); return 0;
     case WM_XBUTTONUP: Release(TMouseButton::Other, lParam); return TRUE;
     case WM_MOUSEMOVE:
+        // A button held here that the move no longer reports was released where its button-up went astray.
+        for (TMouseButton button : kButtons)
+            if ((held_ & Bit(button)) != 0 && (wParam & KeyFlags(button)) == 0)
+                Release(button, lParam);
         // As in the Linux shell, moves count while a button pressed here is held.
         if (held_ != 0 && MouseMove)
             MouseMove(PaneCoordinate(GET_X_LPARAM(lParam)), PaneCoordinate(GET_Y_LPARAM(lParam)));
@@ -126,8 +148,7 @@ void TImagePane::Paint()
 // Screen pixels to pane pixels: floor(x * 96 / dpi), so a pointer left of or above the pane stays negative.
 int TImagePane::PaneCoordinate(int client) const
 {
-    const UINT dpi = GetDpiForWindow(hwnd_);
-    return FloorDiv(static_cast<long long>(client) * USER_DEFAULT_SCREEN_DPI, dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi);
+    return FloorDiv(static_cast<long long>(client) * USER_DEFAULT_SCREEN_DPI, WindowDpi(hwnd_));
 }
 
 void TImagePane::Press(TMouseButton button, LPARAM at)
@@ -157,7 +178,7 @@ void TImagePane::ReleaseAll()
     GetCursorPos(&at);
     ScreenToClient(hwnd_, &at);
     const LPARAM where = MAKELPARAM(at.x, at.y);
-    for (TMouseButton button : {TMouseButton::Left, TMouseButton::Right, TMouseButton::Middle, TMouseButton::Other})
+    for (TMouseButton button : kButtons)
         if ((held_ & Bit(button)) != 0)
             Release(button, where);
 }

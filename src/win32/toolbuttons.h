@@ -1,5 +1,6 @@
 #pragma once
 
+#include "look.h"
 #include "scene/editing.h"
 #include "win.h"
 
@@ -21,16 +22,13 @@ public:
     // A click (mouse or Space) on a button; false when the button is none of the group's.
     bool Clicked(HWND button);
 
-    // From the first key pressed on, the focused button shows its focus rectangle (a mouse user sees none).
-    void ShowFocus();
-
-    // Paints a member button: face, raised or sunken edge, caption, focus rectangle.
-    void Draw(const DRAWITEMSTRUCT& item, HFONT font, HBRUSH face, COLORREF text) const;
+    // Paints a member button for a monitor of `dpi`: face, raised or sunken edge, caption, and the focus
+    // rectangle unless the system's keyboard cues hide it (ODS_NOFOCUSRECT: a mouse user sees none).
+    void Draw(const DRAWITEMSTRUCT& item, const TLook& look, UINT dpi) const;
 
 private:
     TTool ToolOf(HWND button) const;
 
     std::array<HWND, 5> buttons_{};  // indexed by TTool; None has no button
     TTool down_ = TTool::None;
-    bool focusShown_ = false;
 };
