@@ -26,10 +26,11 @@ inline constexpr int kPanes = 4;  // by TPaneId: XY, XZ, YZ, 3D view
 // Room for the browser's decimal separator in UTF-8, with its terminating zero.
 inline constexpr int kSeparatorBytes = 16;
 
-// A pane: the engine's raster, and the RGBA bytes the canvas last got (alpha 255).
+// A pane: the engine's raster, drawn straight in the canvas's byte order (R, G, B, 255), and the words
+// the canvas last got.
 struct TWebPane {
-    TPaneImage pixels{kPaneSize, kPaneSize};
-    std::vector<std::uint32_t> rgba = std::vector<std::uint32_t>(std::size_t(kPaneSize) * kPaneSize, 0);
+    TPaneImage pixels{kPaneSize, kPaneSize, kWhite, TPixelOrder::CanvasRgba};
+    std::vector<std::uint32_t> shown = std::vector<std::uint32_t>(std::size_t(kPaneSize) * kPaneSize, 0);
 };
 
 struct TWebShell {
@@ -47,12 +48,6 @@ TWebShell& Shell()
         return made;
     }();
     return *shell;
-}
-
-// 0x00RRGGBB as the bytes R, G, B, 255 in memory: one little-endian word, as wasm memory is.
-constexpr std::uint32_t RgbaWord(std::uint32_t word)
-{
-    return 0xFF000000u | ((word & 0xFFu) << 16) | (word & 0xFF00u) | ((word >> 16) & 0xFFu);
 }
 
 // The plan panes' ids are their views' numbers.
@@ -145,7 +140,7 @@ TIRVOK_EXPORT(tv_mouse_up) int tv_mouse_up(int pane, int button, int tool)
 }
 
 // One frame: the four panes and the readouts; returns a bit (1 << pane id) for each pane whose
-// RGBA bytes changed, so the page redraws only those.
+// pixels changed, so the page redraws only those.
 TIRVOK_EXPORT(tv_frame) int tv_frame()
 {
     TWebShell& shell = Shell();
@@ -153,15 +148,11 @@ TIRVOK_EXPORT(tv_frame) int tv_frame()
     DrawFrame(shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
     int changed = 0;
     for (int i = 0; i < kPanes; ++i) {
-        const auto& words = p[std::size_t(i)].pixels.Words();
-        auto& rgba = p[std::size_t(i)].rgba;
-        bool differs = false;
-        for (std::size_t k = 0; k < words.size(); ++k) {
-            const std::uint32_t word = RgbaWord(words[k]);
-            differs |= rgba[k] != word;
-            rgba[k] = word;
+        TWebPane& pane = p[std::size_t(i)];
+        if (pane.pixels.Words() != pane.shown) {
+            pane.shown = pane.pixels.Words();
+            changed |= 1 << i;
         }
-        changed |= differs ? 1 << i : 0;
     }
     const auto values = ReadoutValues(shell.scene);
     for (std::size_t i = 0; i < values.size(); ++i)
@@ -172,7 +163,7 @@ TIRVOK_EXPORT(tv_frame) int tv_frame()
 // The RGBA bytes of pane `pane` (kPaneSize x kPaneSize, top row first), as of the last frame.
 TIRVOK_EXPORT(tv_pane_rgba) const std::uint32_t* tv_pane_rgba(int pane)
 {
-    return pane >= 0 && pane < kPanes ? Shell().panes[std::size_t(pane)].rgba.data() : nullptr;
+    return pane >= 0 && pane < kPanes ? Shell().panes[std::size_t(pane)].pixels.Data() : nullptr;
 }
 
 // Width and height of every pane, in pixels.
