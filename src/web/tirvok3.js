@@ -36,9 +36,54 @@ function cssColour(rgb) {
 }
 
 // The browser's decimal separator for the user's language; everything else of a readout is the engine's.
+// A language Intl rejects (WebKitGTK reports "C" under LANG=C.UTF-8) gives the browser's default locale's,
+// a browser without Intl ".".
 function decimalSeparator() {
-  const part = new Intl.NumberFormat(navigator.language).formatToParts(1.5).find((p) => p.type === 'decimal');
-  return part ? part.value : '.';
+  for (const language of [navigator.language, undefined]) {
+    try {
+      const part = new Intl.NumberFormat(language).formatToParts(1.5).find((p) => p.type === 'decimal');
+      return part ? part.value : '.';
+    } catch {
+      // not a language tag Intl takes: try the next
+    }
+  }
+  return '.';
+}
+
+// The widest text a readout can show: a minus sign, 15 digits, the separator and a three-digit exponent.
+const WidestReadout = '-8.88888888888888e-308';
+
+// The window's size in CSS pixels: every control's box, the readouts at their widest text, so the width
+// never follows the numbers; the same margin right and below as the panes have on the left.
+function windowSize(win, separator) {
+  let width = 0;
+  let height = 0;
+  let margin = Infinity;
+  for (const e of win.querySelectorAll('.control')) {
+    width = Math.max(width, e.offsetLeft + e.offsetWidth);
+    height = Math.max(height, e.offsetTop + e.offsetHeight);
+    margin = Math.min(margin, e.offsetLeft);
+  }
+  for (const readout of win.querySelectorAll('[data-readout]')) {
+    const probe = win.appendChild(document.createElement('div'));
+    probe.className = 'label control';
+    probe.setAttribute('aria-hidden', 'true');
+    Object.assign(probe.style, { left: `${readout.offsetLeft}px`, visibility: 'hidden' });
+    probe.textContent = WidestReadout.replace('.', separator);
+    width = Math.max(width, probe.offsetLeft + probe.offsetWidth);
+    probe.remove();
+  }
+  return [Math.ceil(width + margin), Math.ceil(height + margin)];
+}
+
+// Scales the whole window down, as one piece, to the viewport when the viewport is smaller: every control
+// keeps its place and size in the window, nothing reflows, nothing is left to scroll to.
+function fitWindow(win, width, height) {
+  const view = document.documentElement;
+  const scale = Math.min(1, view.clientWidth / width, view.clientHeight / height);
+  Object.assign(win.style, { width: `${width}px`, height: `${height}px`,
+                             transform: scale < 1 ? `scale(${scale})` : '' });
+  return scale;
 }
 
 class Engine {
@@ -144,13 +189,24 @@ class Shell {
     this.planPanes = [];
     this.ticks = 0;
     this.build();
-    engine.setSeparator(decimalSeparator());
+    this.separator = decimalSeparator();
+    engine.setSeparator(this.separator);
+    this.fit();
+  }
+
+  // The window at a fixed size, scaled to the viewport now and whenever the viewport changes.
+  fit() {
+    const win = document.getElementById('tirvok3-window');
+    const [width, height] = windowSize(win, this.separator);
+    const refit = () => { this.scale = fitWindow(win, width, height); };
+    window.addEventListener('resize', refit);
+    refit();
   }
 
   build() {
     const x = this.engine.x;
     document.title = this.engine.text(x.tv_window_text(0));
-    const body = document.body;
+    const body = document.getElementById('tirvok3-window');
     const root = document.documentElement.style; // the face fills the whole viewport
     root.setProperty('--face', cssColour(x.tv_window_number(Win.face)));
     root.setProperty('--ink', cssColour(x.tv_window_number(Win.ink)));
@@ -180,6 +236,7 @@ class Shell {
           if (num(Num.kind) === Kind.Readout) {
             made.setAttribute('role', 'group'); // a screen reader says what it measures, then the value
             this.readouts[num(Num.readout)] = made;
+            made.dataset.readout = num(Num.readout);
           }
           made.style.minWidth = px(Num.width); // grows to fit its text, never narrower
       }
@@ -195,7 +252,7 @@ class Shell {
   }
 
   makePane(pane, width, height) {
-    const canvas = document.body.appendChild(document.createElement('canvas'));
+    const canvas = document.getElementById('tirvok3-window').appendChild(document.createElement('canvas'));
     canvas.width = width;
     canvas.height = height;
     canvas.setAttribute('role', 'img');
@@ -243,19 +300,39 @@ class Shell {
   }
 
   // Frames on a timer, not on display refresh: the scene is redrawn every kFrameMs as on the desktop.
+  // The first one is drawn as soon as the page is built, not an interval later.
   start() {
     setInterval(() => this.frame(), this.engine.x.tv_window_number(Win.frameMs));
+    setTimeout(() => this.frame(), 0);
   }
 }
 
 // Debian 13's libc++ names WASI's file calls (fd_write, ...) for its abort message, a path no tick
 // takes: every call the module imports answers ENOSYS, and the trap that follows stops the page.
-const compiled = await WebAssembly.compile(await moduleBytes());
-const imports = {};
-for (const { module, name, kind } of WebAssembly.Module.imports(compiled)) {
-  if (kind === 'function') (imports[module] ??= {})[name] = () => WasiNoSys;
+async function startPage() {
+  const compiled = await WebAssembly.compile(await moduleBytes());
+  const imports = {};
+  for (const { module, name, kind } of WebAssembly.Module.imports(compiled)) {
+    if (kind === 'function') (imports[module] ??= {})[name] = () => WasiNoSys;
+  }
+  const shell = new Shell(new Engine(await WebAssembly.instantiate(compiled, imports)));
+  shell.start();
+  // For tests and measurements: the frame count and the shell.
+  window.tirvok3 = shell;
 }
-const shell = new Shell(new Engine(await WebAssembly.instantiate(compiled, imports)));
-shell.start();
-// For tests and measurements: the frame count and the shell.
-window.tirvok3 = shell;
+
+// The page checked what it needs before this module ran (tirvok3Missing names what is missing). A start
+// that fails anyway says why on the page: some browsers log nothing for a module whose start was refused.
+if (!window.tirvok3Missing) {
+  try {
+    await startPage();
+  } catch (error) {
+    const what = `${error.name}: ${error.message}`;
+    window.tirvok3Failure(`başlarken bir hata oldu (${what})`, `an error stopped it (${what})`);
+  }
+  // Installed from a web server (the site's page names its manifest), the page works offline after its
+  // first visit: the service worker keeps the site's files.
+  if (document.querySelector('link[rel="manifest"]') && 'serviceWorker' in navigator && window.isSecureContext) {
+    navigator.serviceWorker.register('sw.js').catch(() => {});
+  }
+}

@@ -178,8 +178,8 @@ async def check_controls(browser, failures, label, space_clicks=True):
 
 
 async def check_before_first_frame(browser, failures, url, label):
-    """With the page's timer held back, the readouts show their captions: "Label1".."Label8" twice."""
-    hold = await browser.call("Page.addScriptToEvaluateOnNewDocument", {"source": "window.setInterval = () => 0;"})
+    """With the page's timers held back, the readouts show their captions: "Label1".."Label8" twice."""
+    hold = await browser.call("Page.addScriptToEvaluateOnNewDocument", {"source": "window.setInterval = window.setTimeout = () => 0;"})
     await browser.open(url)
     captions = []
     for _ in range(500):
