@@ -1,13 +1,15 @@
 #!/usr/bin/python3
-"""The page in headless Chromium and Firefox ESR with real pointer and key input, every pane compared byte
-for byte with the native engine's rasters for the same session:
+"""The page in headless Chromium, Firefox ESR and WebKitGTK with real pointer and key input, every pane
+compared byte for byte with the native engine's rasters for the same session:
 
     browser_test.py PAGE.html REPLAY SESSION.txt
 
 REPLAY is the Linux build's web_session_replay. Chromium runs the session over http:// in English,
-Firefox from file:// in German (decimal comma); each then opens the page the other way. Both show the
-panes at 200 % (exact 2 x 2 blocks), Chromium also at 150 % (no blended colours). Every browser started is
-stopped at the end, whatever happened.
+Firefox from file:// in German (decimal comma), WebKit over http:// under LANG=C.UTF-8 (a language Intl
+rejects); each then opens the page the other way, WebKit in German. Chromium and Firefox show the panes at
+200 % (exact 2 x 2 blocks), Chromium also at 150 % (no blended colours). Chromium also checks every failure
+message, the window on a phone upright and on its side, and installs the site (PAGE's folder's site/) and
+starts it offline. Every browser started is stopped at the end, whatever happened.
 """
 import asyncio
 import base64
@@ -21,7 +23,8 @@ import tempfile
 import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browsers import Chromium, Firefox  # noqa: E402
+from browsers import Chromium, Firefox, WebKit  # noqa: E402
+from page_checks import check_failures, check_fits_phone, check_installs_offline  # noqa: E402
 
 PANES = ["EkranXY", "EkranXZ", "EkranYZ", "Ekran3B"]  # pane id order, as the replay writes them
 PANE = 200
@@ -100,8 +103,9 @@ async def compare(browser, failures, replay_dir, check, separator, label):
     failures.check(page["readouts"] == readouts, f"{label} check {check}: readouts {page['readouts']} != {readouts}")
 
 
-async def run_session(browser, failures, session, replay_dir, separator, label, offset):
-    """Drives the session with real input; `offset` is added to whole pane pixels (Chromium takes fractions)."""
+async def run_session(browser, failures, session, replay_dir, separator, label, offset, left_only=False):
+    """Drives the session with real input; `offset` is added to whole pane pixels (Chromium takes fractions).
+    With `left_only` the session ends before its first press of another button; returns the checks made."""
     boxes = await places(browser)
     at = (0, 0)
     check = 0
@@ -130,6 +134,8 @@ async def run_session(browser, failures, session, replay_dir, separator, label, 
                 moves.append(("move", *at, 0))  # sent together with the moves that follow
                 continue
             else:
+                if left_only and words[2] != "left":
+                    break
                 button = BUTTONS[words[2]]
                 held.append(button)
                 await browser.mouse(([("move", *at, 0)] if len(held) == 1 else []) + [("down", *at, button)])
@@ -179,7 +185,8 @@ async def check_controls(browser, failures, label, space_clicks=True):
 
 async def check_before_first_frame(browser, failures, url, label):
     """With the page's timers held back, the readouts show their captions: "Label1".."Label8" twice."""
-    hold = await browser.call("Page.addScriptToEvaluateOnNewDocument", {"source": "window.setInterval = window.setTimeout = () => 0;"})
+    hold = await browser.call("Page.addScriptToEvaluateOnNewDocument",
+                              {"source": "window.setInterval = window.setTimeout = () => 0;"})
     await browser.open(url)
     captions = []
     for _ in range(500):
@@ -259,6 +266,11 @@ async def main(page, replay, session):
                     await check_scaled(chromium, failures, replay_dir, "chromium", scale)
                 await chromium.call("Emulation.clearDeviceMetricsOverride")
                 await check_opens(chromium, failures, file_url, ".", "chromium from file://")
+                await check_fits_phone(chromium, failures, http_url)
+                await check_failures(chromium, failures, http_url)
+            site = serve(str(page.parent / "site"))
+            async with Chromium([]) as chromium:
+                await check_installs_offline(chromium, failures, f"http://127.0.0.1:{site.server_address[1]}/", site)
             german = {"intl.accept_languages": "de-DE", "intl.locale.requested": "de-DE"}
             async with Firefox([], prefs=german) as firefox:
                 await firefox.open(file_url)
@@ -272,10 +284,22 @@ async def main(page, replay, session):
             async with Firefox([], prefs={"layout.css.devPixelsPerPx": "2"}) as firefox:
                 await firefox.open(file_url)
                 await check_scaled(firefox, failures, replay_dir, "firefox", 2)
+            # LANG=C.UTF-8 (Debian's default in a container): WebKitGTK's navigator.language is "C".
+            async with WebKit([], lang="C.UTF-8") as webkit:
+                await webkit.open(http_url)
+                await webkit.value(WATCH_PAGE)
+                # WebKitWebDriver releases every button as the left one (the right button's release arrives as
+                # a pointermove with button 0 and the right still in buttons): the left-button part only.
+                checks_webkit = await run_session(webkit, failures, session, replay_dir, ".", "webkit (C.UTF-8)",
+                                                  0, left_only=True)
+                merged["webkit"] = await webkit.value("testMerged")
+                await check_controls(webkit, failures, "webkit", space_clicks=False)
+            async with WebKit([], lang="de_DE.UTF-8") as webkit:
+                await check_opens(webkit, failures, file_url, ",", "webkit (de_DE.UTF-8) from file://")
         finally:
             server.shutdown()
-    print(f"{checks} checks of the session in each browser; moves merged into another's event: {merged}; "
-          f"{len(failures)} failures")
+    print(f"{checks} checks of the session in Chromium and Firefox, {checks_webkit} in WebKit; moves merged into "
+          f"another's event: {merged}; {len(failures)} failures")
     return 1 if failures else 0
 
 
