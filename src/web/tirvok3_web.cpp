@@ -194,3 +194,10 @@ TIRVOK_EXPORT(tv_bench_scene) void tv_bench_scene(int prisms)
     scene.Camera = {-400, -300, 200};
     scene.Focus = {0, 0, 0};
 }
+
+// Moves the benchmark scene's camera to one of two places by the parity of `step`, so every pane changes
+// from one frame to the next, as it does during a drag: bench/web_bench.py times the page's whole tick so.
+TIRVOK_EXPORT(tv_bench_step) void tv_bench_step(int step)
+{
+    Shell().scene.Camera = step % 2 == 0 ? TVec3{-400, -300, 200} : TVec3{-390, -290, 210};
+}
