@@ -43,7 +43,16 @@ TIME_FRAMES = """(async () => {
   const tick = rounds(moved);
   x.tv_bench_step(0);
   x.tv_frame();
-  return {frame: rounds(() => x.tv_frame()), tick};
+  const frame = rounds(() => x.tv_frame());
+  // FNV-1a over the panes as 0x00RRGGBB words, as the native benchmark's digest counter.
+  let digest = 2166136261;
+  for (let pane = 0; pane < 4; ++pane) {
+    const bytes = new Uint8Array(x.memory.buffer, x.tv_pane_rgba(pane), x.tv_pane_size() ** 2 * 4);
+    for (let i = 0; i < bytes.length; i += 4) {
+      digest = Math.imul(digest ^ ((bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2]), 16777619) >>> 0;
+    }
+  }
+  return {frame, tick, digest};
 })()"""
 
 
@@ -55,7 +64,7 @@ def native_ms(program, prisms):
     if not runs:
         raise SystemExit(f"{program} has no BM_Frame/{prisms}")
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[runs[0]["time_unit"]]
-    return runs[0]["real_time"] * scale
+    return runs[0]["real_time"] * scale, int(runs[0]["digest"])
 
 
 async def browser_ms(browser_type, url, prisms):
@@ -72,20 +81,21 @@ async def browser_ms(browser_type, url, prisms):
 
 async def main(page, native, prisms):
     url = page.resolve().as_uri()
-    rows = [("native", native_ms(native, prisms), None, None)]
+    rows = [("native", *native_ms(native, prisms), None, None)]
     for browser_type in (Chromium, Firefox, WebKit):
         starts, times = await browser_ms(browser_type, url, prisms)
-        rows.append((browser_type.name, statistics.median(times["frame"]), statistics.median(times["tick"]),
-                     (statistics.median(starts), min(starts), max(starts))))
-    rows.append(("native again", native_ms(native, prisms), None, None))
+        rows.append((browser_type.name, statistics.median(times["frame"]), times["digest"],
+                     statistics.median(times["tick"]), (statistics.median(starts), min(starts), max(starts))))
+    rows.append(("native again", *native_ms(native, prisms), None, None))
     native_mean = (rows[0][1] + rows[-1][1]) / 2
     size = page.stat().st_size
-    print(f"{page.name}: {size} bytes; frame of {prisms} prisms, median ms:")
-    for name, frame, tick, start in rows:
+    print(f"{page.name}: {size} bytes; frame of {prisms} prisms, median ms, and the digest of its panes:")
+    for name, frame, digest, tick, start in rows:
+        same = "" if digest == rows[0][2] else " (NOT the native frame's)"
         extra = "" if tick is None else (f" = {frame / native_mean:.2f} x native, whole tick {tick:.2f} ms, first frame"
                                          f" {start[0]:.0f} ms after navigation (median of {LOADS} loads,"
                                          f" {start[1]:.0f}-{start[2]:.0f})")
-        print(f"  {name:13} {frame:.2f} ms{extra}")
+        print(f"  {name:13} {frame:.2f} ms, digest {digest:08x}{same}{extra}")
 
 
 if __name__ == "__main__":
