@@ -201,8 +201,8 @@ test-cross:
 # web app manifest, icons and service worker (installable, works offline after the first visit).
 .PHONY: web test-web
 WEB_BUILD := build-web
-# Asked of apt once, and only by the targets that need it.
-WEB_LLVM = $(eval WEB_LLVM := $$(shell apt-cache depends clang 2>/dev/null | \
+# Asked of apt once, and only by the targets that need it; in the C locale, as apt translates "Depends".
+WEB_LLVM = $(eval WEB_LLVM := $$(shell LC_ALL=C apt-cache depends clang 2>/dev/null | \
              sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$$$$/\1/p' | head -n 1))$(WEB_LLVM)
 WEB_PACKAGES = cmake make python3 clang-$(WEB_LLVM) lld-$(WEB_LLVM) llvm-$(WEB_LLVM) wasi-libc \
                libc++-$(WEB_LLVM)-dev-wasm32 libc++abi-$(WEB_LLVM)-dev-wasm32 libclang-rt-$(WEB_LLVM)-dev-wasm32
