@@ -2,7 +2,6 @@
 
 #include "imagepane.h"
 #include "readoutformat.h"
-#include "render/canvas.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -92,6 +91,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     setFont(font);
     setPalette(LightLook());
     setAutoFillBackground(true);
+    // Moves with no button reach the input model too, which ends a drag whose release went astray.
+    setMouseTracking(true);
 
     // At most one tool is down; pressing the one that is down raises it.
     tools_ = new QActionGroup(this);
@@ -224,13 +225,7 @@ void TForm1::Pointer(TPointerPhase phase, const QMouseEvent* e)
             event.buttons |= ButtonBit(ButtonOf(b));
     if ((e->buttons() & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) != 0)
         event.buttons |= ButtonBit(TMouseButton::Other);
-    const TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
-    for (std::size_t i = 0; i < std::size(planes); ++i) {
-        const QPointF p = e->position() - QPointF(planes[i]->pos());
-        event.at[i] = {PanePixel(p.x()), PanePixel(p.y())};
-        if (planes[i]->rect().contains(event.at[i].x, event.at[i].y))
-            event.over = TPlanView(i);
-    }
+    PlacePointer(event, e->position().x(), e->position().y());  // the panes stand where the table puts them
     input_.Pointer(event);
     MirrorTool();
 }

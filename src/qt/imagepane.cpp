@@ -12,6 +12,8 @@ TImagePane::TImagePane(const QString& name, int left, int top, int width, int he
     setFixedSize(width, height);
     // The image covers every pixel, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves with no button pass on to the window as well (see TForm1).
+    setMouseTracking(true);
 }
 
 void TImagePane::paintEvent(QPaintEvent*)

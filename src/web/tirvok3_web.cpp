@@ -4,7 +4,7 @@
 #include "render/layout.h"
 #include "render/raster.h"
 #include "render/readout.h"
-#include "scene/editing.h"
+#include "scene/input.h"
 #include "scene/scene.h"
 
 #include <algorithm>
@@ -34,8 +34,9 @@ struct TWebPane {
 
 struct TWebShell {
     TScene scene;
+    TInput input{scene, kPaneSize, kPaneSize};
     std::array<TWebPane, kPanes> panes;
-    std::array<std::string, kReadouts> readouts;
+    TTick tick;
     char separator[kSeparatorBytes] = ".";
 };
 
@@ -58,8 +59,6 @@ constexpr std::uint32_t RgbaWord(std::uint32_t word)
 // The plan panes' ids are their views' numbers.
 static_assert(int(TPaneId::XY) == int(TPlanView::XY) && int(TPaneId::XZ) == int(TPlanView::XZ) &&
               int(TPaneId::YZ) == int(TPlanView::YZ));
-bool IsPlanPane(int pane) { return pane >= int(TPaneId::XY) && pane <= int(TPaneId::YZ); }
-TPlanView ViewOf(int pane) { return TPlanView(pane); }
 TTool ToolOf(int tool) { return tool >= int(TTool::None) && tool <= int(TTool::SonPrizma) ? TTool(tool) : TTool::None; }
 
 // Pointer Events' button numbers: 0 main (left), 1 auxiliary (middle), 2 secondary (right), others beyond.
@@ -71,6 +70,15 @@ TMouseButton ButtonOf(int button)
     case 2: return TMouseButton::Right;
     default: return TMouseButton::Other;
     }
+}
+
+// PointerEvent.buttons (1 left, 2 right, 4 middle, 8 and up the others) as the input model's button set.
+unsigned ButtonsOf(int buttons)
+{
+    static_assert(ButtonBit(TMouseButton::Left) == 1 && ButtonBit(TMouseButton::Right) == 2 &&
+                  ButtonBit(TMouseButton::Middle) == 4);
+    const auto bits = unsigned(buttons);
+    return (bits & 7u) | ((bits & ~7u) != 0 ? ButtonBit(TMouseButton::Other) : 0u);
 }
 
 const TControlSpec* ControlAt(int index)
@@ -122,51 +130,64 @@ TIRVOK_EXPORT(tv_window_text) const char* tv_window_text(int field)
 // Where the page writes the browser's decimal separator, UTF-8 and zero-terminated (kSeparatorBytes).
 TIRVOK_EXPORT(tv_separator) char* tv_separator() { return Shell().separator; }
 
-// A button pressed at pane pixel (x, y) of plan pane `pane`, with `tool` down.
-TIRVOK_EXPORT(tv_mouse_down) void tv_mouse_down(int pane, int button, int x, int y, int tool)
+// A pointer event (phase 0 down, 1 move, 2 up, 3 cancel; kind 0 mouse, 1 pen, 2 touch; Pointer Events'
+// button and buttons; `over` the plan pane under the pointer or -1) with the pointer in each plan pane's
+// pixels; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_pointer)
+int tv_pointer(int phase, int id, int kind, int primary, int button, int buttons, int over, int xyX, int xyY, int xzX,
+               int xzY, int yzX, int yzY)
 {
-    if (IsPlanPane(pane))
-        PlanMouseDown(Shell().scene, ViewOf(pane), ButtonOf(button), x, y, ToolOf(tool));
+    TInput& input = Shell().input;
+    if (phase < 0 || phase > int(TPointerPhase::Cancel) || kind < 0 || kind > int(TPointerKind::Touch))
+        return int(input.Tool());
+    TPointerEvent e;
+    e.phase = TPointerPhase(phase);
+    e.id = id;
+    e.kind = TPointerKind(kind);
+    e.primary = primary != 0;
+    e.button = ButtonOf(button);
+    e.buttons = ButtonsOf(buttons);
+    if (over >= 0 && over <= int(TPlanView::YZ))
+        e.over = TPlanView(over);
+    e.at = {TPointerAt{xyX, xyY}, TPointerAt{xzX, xzY}, TPointerAt{yzX, yzY}};
+    input.Pointer(e);
+    return int(input.Tool());
 }
 
-// The pointer moved to pane pixel (x, y) of plan pane `pane` while a button pressed there is held.
-TIRVOK_EXPORT(tv_mouse_move) void tv_mouse_move(int pane, int x, int y, int tool)
+// The page lost the pointer (capture lost, the window blurred or hidden): every held button lets go;
+// returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_cancel) int tv_cancel()
 {
-    if (IsPlanPane(pane))
-        PlanMouseMove(Shell().scene, ViewOf(pane), x, y, kPaneSize, kPaneSize, ToolOf(tool));
+    Shell().input.Cancel();
+    return int(Shell().input.Tool());
 }
 
-// A button released in plan pane `pane`; returns the tool that is down afterwards.
-TIRVOK_EXPORT(tv_mouse_up) int tv_mouse_up(int pane, int button, int tool)
+// 1 while a button is held, so the page keeps the pointer captured; 0 otherwise.
+TIRVOK_EXPORT(tv_holding) int tv_holding() { return Shell().input.Holding() ? 1 : 0; }
+
+// A click on tool button `tool`; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_click_tool) int tv_click_tool(int tool)
 {
-    if (!IsPlanPane(pane))
-        return tool;
-    return int(PlanMouseUp(Shell().scene, ViewOf(pane), ButtonOf(button), ToolOf(tool)));
+    Shell().input.ClickTool(ToolOf(tool));
+    return int(Shell().input.Tool());
 }
 
 // One frame: the four panes and the readouts; returns a bit (1 << pane id) for each pane whose
-// RGBA bytes changed, so the page redraws only those.
+// pixels changed, so the page redraws only those.
 TIRVOK_EXPORT(tv_frame) int tv_frame()
 {
     TWebShell& shell = Shell();
     auto& p = shell.panes;
-    DrawFrame(shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
-    int changed = 0;
+    shell.tick.SetDecimalPoint(shell.separator);
+    const TFrameChanges changes = shell.tick.Run(
+        shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
     for (int i = 0; i < kPanes; ++i) {
+        if ((changes.panes & (1u << i)) == 0)
+            continue;
         const auto& words = p[std::size_t(i)].pixels.Words();
-        auto& rgba = p[std::size_t(i)].rgba;
-        bool differs = false;
-        for (std::size_t k = 0; k < words.size(); ++k) {
-            const std::uint32_t word = RgbaWord(words[k]);
-            differs |= rgba[k] != word;
-            rgba[k] = word;
-        }
-        changed |= differs ? 1 << i : 0;
+        std::transform(words.begin(), words.end(), p[std::size_t(i)].rgba.begin(), RgbaWord);
     }
-    const auto values = ReadoutValues(shell.scene);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        shell.readouts[i] = ReadoutText(values[i], shell.separator);
-    return changed;
+    return int(changes.panes);
 }
 
 // The RGBA bytes of pane `pane` (kPaneSize x kPaneSize, top row first), as of the last frame.
@@ -181,7 +202,7 @@ TIRVOK_EXPORT(tv_pane_size) int tv_pane_size() { return kPaneSize; }
 // Readout `index` (0 for Label1) as of the last frame, UTF-8 and zero-terminated with the page's separator.
 TIRVOK_EXPORT(tv_readout) const char* tv_readout(int index)
 {
-    return index >= 0 && index < kReadouts ? Shell().readouts[std::size_t(index)].c_str() : "";
+    return index >= 0 && index < kReadouts ? Shell().tick.Readout(index).c_str() : "";
 }
 
 // Replaces the scene with the frame benchmark's (bench/frame_bench.cpp), so a browser's frame time can be
