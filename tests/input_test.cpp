@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 using enum TPointerPhase;
 using enum TMouseButton;
 using enum TPointerKind;
+using enum TKey;
 
 constexpr unsigned L = ButtonBit(Left);
 constexpr unsigned R = ButtonBit(Right);
@@ -30,7 +32,20 @@ struct TStep {
     int id = 1;
     TPointerKind kind = Mouse;
     bool primary = true;
+    std::optional<TKey> key{};  // a key of the focused pane `where`: Down for its press, Up for its release
+    bool fine = false;          // with Shift
+    bool repeat = false;
 };
+
+// A key going down (or up) in a focused plan pane.
+TStep Key(const char* pane, TKey key, TPointerPhase phase = Down, bool fine = false, bool repeat = false)
+{
+    TStep s{phase, pane};
+    s.key = key;
+    s.fine = fine;
+    s.repeat = repeat;
+    return s;
+}
 
 struct TSequence {
     const char* name;
@@ -47,6 +62,12 @@ void Apply(TInput& input, const TStep& s)
 {
     if (std::string_view(s.where) == "lost") {
         input.Cancel();
+        return;
+    }
+    if (s.key) {
+        const std::string_view pane = s.where;
+        const TPlanView view = pane == "XY" ? TPlanView::XY : pane == "XZ" ? TPlanView::XZ : TPlanView::YZ;
+        input.Key(view, *s.key, s.phase == Down, s.fine, s.repeat);
         return;
     }
     TPointerEvent e;
@@ -253,6 +274,66 @@ const TSequence kSequences[] = {
      TTool::SonPrizma,
      {100, 100},
      1},
+    // The keyboard: one more pointer, by the same rules.
+    {"ArrowsMoveAndReturnClicks",
+     TTool::Kamera,
+     {Key("XY", ArrowRight), Key("XY", ArrowRight), Key("XY", ArrowUp), Key("XY", Return), Key("XY", Return, Up)},
+     {20, 10, 0},
+     TTool::Kamera},
+    {"ShiftArrowsStepOnePixel",
+     TTool::Kamera,
+     {Key("XY", ArrowRight, Down, true), Key("XY", ArrowRight, Down, true), Key("XY", ArrowRight, Down, true),
+      Key("XY", ArrowRight, Down, true), Key("XY", ArrowRight, Down, true), Key("XY", Return)},
+     {10, 0, 0},
+     TTool::Kamera},
+    {"SpaceHeldDragsAndScrollsAtTheEdge",
+     TTool::Kamera,
+     {Key("XY", Space), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft),
+      Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft),
+      Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", Space, Up)},
+     {-100, 0, 0},
+     TTool::Kamera,
+     {103, 100}},
+    {"AutoRepeatOfSpaceIsIgnored",
+     TTool::Prizma,
+     {Key("XY", Space), Key("XY", Space, Down, false, true), Key("XY", ArrowRight), Key("XY", Space, Up)},
+     {0, 0, 0},
+     TTool::SonPrizma,
+     {100, 100},
+     1},
+    {"AutoRepeatOfReturnClicksNoMore",
+     TTool::Kamera,
+     {Key("XY", ArrowRight), Key("XY", Return), Key("XY", ArrowRight), Key("XY", Return, Down, false, true)},
+     {10, 0, 0},
+     TTool::Kamera},
+    {"EscapeIsARightClick", TTool::Kamera, {Key("XY", Escape), Key("XY", Escape, Up)}, {0, 0, 0}, TTool::None},
+    {"EscapeHeldScrollsAtTheEdge",
+     TTool::None,
+     {Key("XY", Escape), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft),
+      Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft), Key("XY", ArrowLeft),
+      Key("XY", Escape, Up)},
+     {0, 0, 0},
+     TTool::None,
+     {101, 100}},
+    {"EachPaneKeepsItsKeyboardPointer",
+     TTool::Kamera,
+     {Key("XY", ArrowRight), Key("XY", Return), Key("XZ", ArrowDown), Key("XZ", Return)},
+     {0, 0, -10},
+     TTool::Kamera},
+    {"MouseIsIgnoredWhileSpaceHolds",
+     TTool::Kamera,
+     {Key("XY", ArrowRight),
+      Key("XY", Space),
+      {Down, "XY", Left, 150, 150, L},
+      {Up, "XY", Left, 150, 150, 0},
+      Key("XY", Space, Up)},
+     {10, 0, 0},
+     TTool::Kamera},
+    {"LostCaptureLetsSpaceGoToo",
+     TTool::Kamera,
+     {Key("XY", Space), {Cancel, "lost"}, Key("XY", ArrowRight), Key("XY", Space), Key("XY", Space, Up)},
+     {10, 0, 0},
+     TTool::Kamera},
 };
 
 void PrintTo(const TSequence& q, std::ostream* os) { *os << q.name; }

@@ -1,5 +1,7 @@
 #include "input.h"
 
+#include <algorithm>
+
 namespace {
 
 // The order held buttons are let go in when several go at once.
@@ -51,7 +53,62 @@ void TInput::Pointer(const TPointerEvent& event)
     }
 }
 
-void TInput::Cancel() { ReleaseUnreported(0); }
+void TInput::Cancel()
+{
+    ReleaseUnreported(0);
+    keyButtons_ = 0;
+}
+
+TPointerAt TInput::KeyboardPointer(TPlanView view) const
+{
+    if (const auto& at = keyboard_[std::size_t(view)])
+        return *at;
+    const TViewOrigin& o = OriginOf(scene_, view);
+    return {std::clamp(int(o.ox), 0, width_ - 1), std::clamp(int(o.oy), 0, height_ - 1)};
+}
+
+TPointerEvent TInput::KeyEvent(TPlanView view, TPointerPhase phase, TMouseButton button) const
+{
+    TPointerEvent e;
+    e.phase = phase;
+    e.id = kKeyboardPointer;
+    e.button = button;
+    e.buttons = keyButtons_;
+    e.over = view;
+    e.at[std::size_t(view)] = KeyboardPointer(view);
+    return e;
+}
+
+void TInput::Key(TPlanView view, TKey key, bool down, bool fine, bool repeat)
+{
+    const auto hold = [&](TMouseButton button) {
+        if (repeat || down == ((keyButtons_ & ButtonBit(button)) != 0))
+            return;  // auto-repeat, or a release whose press went elsewhere
+        keyButtons_ ^= ButtonBit(button);
+        Pointer(KeyEvent(view, down ? TPointerPhase::Down : TPointerPhase::Up, button));
+    };
+    switch (key) {
+    case TKey::Space: hold(TMouseButton::Left); return;
+    case TKey::Escape: hold(TMouseButton::Right); return;
+    case TKey::Return:
+        if (!down || repeat || keyButtons_ != 0)
+            return;
+        keyButtons_ = ButtonBit(TMouseButton::Left);
+        Pointer(KeyEvent(view, TPointerPhase::Down, TMouseButton::Left));
+        keyButtons_ = 0;
+        Pointer(KeyEvent(view, TPointerPhase::Up, TMouseButton::Left));
+        return;
+    default: break;
+    }
+    if (!down)
+        return;
+    const int step = fine ? 1 : kKeyStep;
+    TPointerAt at = KeyboardPointer(view);
+    at.x += key == TKey::ArrowLeft ? -step : key == TKey::ArrowRight ? step : 0;
+    at.y += key == TKey::ArrowUp ? -step : key == TKey::ArrowDown ? step : 0;
+    keyboard_[std::size_t(view)] = TPointerAt{std::clamp(at.x, 0, width_ - 1), std::clamp(at.y, 0, height_ - 1)};
+    Pointer(KeyEvent(view, TPointerPhase::Move, TMouseButton::Left));
+}
 
 void TInput::Press(TMouseButton button, const TPointerEvent& e)
 {

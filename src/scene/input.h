@@ -37,6 +37,15 @@ struct TPointerEvent {
     std::array<TPointerAt, 3> at{};            // the pointer in each plan pane's pixels, by TPlanView
 };
 
+// The keys a focused plan pane takes: arrows step its keyboard pointer, Return clicks the left button,
+// Space holds the left button and Escape the right one while the key is down.
+enum class TKey { ArrowLeft, ArrowRight, ArrowUp, ArrowDown, Return, Space, Escape };
+
+// The pixels an arrow steps the keyboard pointer; with Shift, one.
+inline constexpr int kKeyStep = 10;
+// The keyboard's own pointer id, apart from every platform's.
+inline constexpr int kKeyboardPointer = -1;
+
 // The input model of one main window over its scene.
 class TInput {
 public:
@@ -52,6 +61,15 @@ public:
     // button is released, left, right, middle, then others.
     void Cancel();
 
+    // A key went down (`down`) or up while plan pane `view` has the keyboard focus; `fine` with Shift,
+    // `repeat` for the platform's auto-repeat. The keyboard is one more pointer: each step is a move, each
+    // press and release a button's, by the same rules as the mouse.
+    void Key(TPlanView view, TKey key, bool down, bool fine, bool repeat);
+
+    // Where pane `view`'s keyboard pointer stands, in its pixels: at first the pane pixel of the world
+    // origin, clamped into the pane.
+    TPointerAt KeyboardPointer(TPlanView view) const;
+
     // True while any button is held: the shell keeps the pointer captured until this turns false.
     bool Holding() const { return held_ != 0; }
 
@@ -63,6 +81,8 @@ public:
     void SetTool(TTool tool) { tool_ = tool; }
 
 private:
+    // The keyboard's pointer event in pane `view` with the buttons its keys hold.
+    TPointerEvent KeyEvent(TPlanView view, TPointerPhase phase, TMouseButton button) const;
     void Press(TMouseButton button, const TPointerEvent& e);
     void Release(TMouseButton button);
     // Calls the holding pane's handler for the phase (Down, Move or Up).
@@ -88,4 +108,6 @@ private:
     std::optional<TPlanView> holder_;  // the pane holding the pointer; none while held off every pane
     int pointer_ = 0;                  // the id of the pointer holding
     TPointerKind pointerKind_ = TPointerKind::Mouse;
+    std::array<std::optional<TPointerAt>, 3> keyboard_;  // each plan pane's keyboard pointer, once used
+    unsigned keyButtons_ = 0;                            // ButtonBit of the buttons Space and Escape hold
 };
