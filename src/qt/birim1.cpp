@@ -1,13 +1,14 @@
 #include "birim1.h"
 
 #include "imagepane.h"
-#include "render/frame.h"
-#include "render/readout.h"
+#include "readoutformat.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QIcon>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPointingDevice>
 #include <QTimer>
 #include <QToolButton>
 
@@ -15,6 +16,16 @@ namespace {
 
 inline constexpr QColor kHighlight{0, 0, 128};
 inline constexpr QColor kToolTipFace{255, 255, 225};
+
+TMouseButton ButtonOf(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return TMouseButton::Left;
+    case Qt::RightButton: return TMouseButton::Right;
+    case Qt::MiddleButton: return TMouseButton::Middle;
+    default: return TMouseButton::Other;
+    }
+}
 
 QColor ToQColor(TColor c) { return QColor(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c))); }
 
@@ -66,7 +77,7 @@ void SetCaption(QLabel* label, const QString& text)
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScene>())
+TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScene>()), tick_(LocaleDecimalPoint())
 {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kForm1.caption));
@@ -80,16 +91,14 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     setFont(font);
     setPalette(LightLook());
     setAutoFillBackground(true);
+    // Moves with no button reach the input model too, which ends a drag whose release went astray.
+    setMouseTracking(true);
 
     // At most one tool is down; pressing the one that is down raises it.
     tools_ = new QActionGroup(this);
     tools_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const TControlSpec& spec : kForm1Controls)
         MakeControl(spec);
-
-    ConnectPlanPane(EkranXY, TPlanView::XY);
-    ConnectPlanPane(EkranXZ, TPlanView::XZ);
-    ConnectPlanPane(EkranYZ, TPlanView::YZ);
 
     Saat = new QTimer(this);
     Saat->setObjectName("Saat");
@@ -142,6 +151,11 @@ void TForm1::MakeControl(const TControlSpec& spec)
     case TControlKind::Tool: {
         auto* action = new QAction(caption, tools_);
         action->setCheckable(true);
+        // The input model keeps the group's rule; the buttons show its state.
+        connect(action, &QAction::triggered, this, [this, tool = spec.tool] {
+            input_.ClickTool(tool);
+            MirrorTool();
+        });
         if (*spec.tooltip != 0)
             action->setToolTip(QString::fromUtf8(spec.tooltip));
         toolActions_[std::size_t(spec.tool)] = action;
@@ -161,38 +175,15 @@ void TForm1::MakeControl(const TControlSpec& spec)
         made->setAccessibleDescription(QString::fromUtf8(spec.accessibleDescription));
 }
 
-void TForm1::ConnectPlanPane(TImagePane* pane, TPlanView view)
-{
-    switch (view) {
-    case TPlanView::XY:
-        connect(pane, &TImagePane::MouseDown, this, &TForm1::EkranXYMouseDown);
-        connect(pane, &TImagePane::MouseMove, this, &TForm1::EkranXYMouseMove);
-        connect(pane, &TImagePane::MouseUp, this, &TForm1::EkranXYMouseUp);
-        break;
-    case TPlanView::XZ:
-        connect(pane, &TImagePane::MouseDown, this, &TForm1::EkranXZMouseDown);
-        connect(pane, &TImagePane::MouseMove, this, &TForm1::EkranXZMouseMove);
-        connect(pane, &TImagePane::MouseUp, this, &TForm1::EkranXZMouseUp);
-        break;
-    case TPlanView::YZ:
-        connect(pane, &TImagePane::MouseDown, this, &TForm1::EkranYZMouseDown);
-        connect(pane, &TImagePane::MouseMove, this, &TForm1::EkranYZMouseMove);
-        connect(pane, &TImagePane::MouseUp, this, &TForm1::EkranYZMouseUp);
-        break;
-    }
-}
-
-TTool TForm1::CurrentTool() const
-{
-    const QAction* down = tools_->checkedAction();
-    for (std::size_t i = 0; i < toolActions_.size(); ++i)
-        if (down != nullptr && toolActions_[i] == down)
-            return TTool(i);
-    return TTool::None;
-}
-
 void TForm1::SetTool(TTool tool)
 {
+    input_.SetTool(tool);
+    MirrorTool();
+}
+
+void TForm1::MirrorTool()
+{
+    const TTool tool = input_.Tool();
     if (tool != TTool::None) {
         toolActions_[std::size_t(tool)]->setChecked(true);  // the group raises the others
         return;
@@ -203,37 +194,59 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::SaatTimer()
 {
-    DrawFrame(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
-    WriteReadouts();
-    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
-        pane->ShowChanges();
+    const TFrameChanges changes =
+        tick_.Run(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
+    TImagePane* panes[] = {EkranXY, EkranXZ, EkranYZ, Ekran3B};  // by TPaneId
+    for (std::size_t i = 0; i < std::size(panes); ++i)
+        if ((changes.panes & (1u << i)) != 0)
+            panes[i]->update();
+    for (std::size_t i = 0; i < labels_.size(); ++i)
+        if ((changes.readouts & (1u << i)) != 0)
+            SetCaption(labels_[i], QString::fromStdString(tick_.Readout(int(i))));
 }
 
-void TForm1::WriteReadouts()
+void TForm1::Pointer(TPointerPhase phase, const QMouseEvent* e)
 {
-    const auto values = ReadoutValues(*scene_);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        SetCaption(labels_[i], readoutFormat_.Text(values[i]));
+    TPointerEvent event;
+    event.phase = phase;
+    switch (e->pointingDevice()->type()) {
+    case QInputDevice::DeviceType::TouchScreen:
+    case QInputDevice::DeviceType::TouchPad: event.kind = TPointerKind::Touch; break;
+    case QInputDevice::DeviceType::Stylus:
+    case QInputDevice::DeviceType::Airbrush:
+    case QInputDevice::DeviceType::Puck: event.kind = TPointerKind::Pen; break;
+    default: break;
+    }
+    // Qt makes these mouse events from the first touch point or the pen alone: one pointer per kind.
+    event.id = int(event.kind);
+    event.button = ButtonOf(e->button());
+    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+        if ((e->buttons() & b) != 0)
+            event.buttons |= ButtonBit(ButtonOf(b));
+    if ((e->buttons() & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) != 0)
+        event.buttons |= ButtonBit(TMouseButton::Other);
+    PlacePointer(event, e->position().x(), e->position().y());  // the panes stand where the table puts them
+    input_.Pointer(event);
+    MirrorTool();
 }
 
-void TForm1::PlanDown(TPlanView view, TMouseButton button, int x, int y)
+// A double click's second press arrives through QWidget's default handler as an ordinary press.
+void TForm1::mousePressEvent(QMouseEvent* e) { Pointer(TPointerPhase::Down, e); }
+void TForm1::mouseMoveEvent(QMouseEvent* e) { Pointer(TPointerPhase::Move, e); }
+void TForm1::mouseReleaseEvent(QMouseEvent* e) { Pointer(TPointerPhase::Up, e); }
+
+void TForm1::changeEvent(QEvent* e)
 {
-    PlanMouseDown(*scene_, view, button, x, y, CurrentTool());
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        input_.Cancel();
+        MirrorTool();
+    }
+    QWidget::changeEvent(e);
 }
 
-void TForm1::PlanMove(TPlanView view, TImagePane* pane, int x, int y)
+void TForm1::hideEvent(QHideEvent* e)
 {
-    PlanMouseMove(*scene_, view, x, y, pane->width(), pane->height(), CurrentTool());
+    input_.Cancel();
+    MirrorTool();
+    QWidget::hideEvent(e);
 }
-
-void TForm1::PlanUp(TPlanView view, TMouseButton button) { SetTool(PlanMouseUp(*scene_, view, button, CurrentTool())); }
-
-void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
-void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, EkranXY, x, y); }
-void TForm1::EkranXYMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XY, b); }
-void TForm1::EkranXZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XZ, b, x, y); }
-void TForm1::EkranXZMouseMove(int x, int y) { PlanMove(TPlanView::XZ, EkranXZ, x, y); }
-void TForm1::EkranXZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XZ, b); }
-void TForm1::EkranYZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::YZ, b, x, y); }
-void TForm1::EkranYZMouseMove(int x, int y) { PlanMove(TPlanView::YZ, EkranYZ, x, y); }
-void TForm1::EkranYZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::YZ, b); }

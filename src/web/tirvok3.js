@@ -17,6 +17,10 @@ const WasiNoSys = 52;
 // Limits pane coordinates to what the engine's int arguments hold, far beyond any screen.
 const CoordLimit = 1 << 29;
 
+// TPointerPhase and TPointerKind as the engine numbers them.
+const Phase = { Down: 0, Move: 1, Up: 2, Cancel: 3 };
+const PointerKind = { mouse: 0, pen: 1, touch: 2 };
+
 // The bit a button has in PointerEvent.buttons, by its PointerEvent.button number.
 function buttonBit(button) {
   return button === 1 ? 4 : button === 2 ? 2 : 2 ** Math.min(button, 30);
@@ -107,75 +111,62 @@ class Engine {
   }
 }
 
-// A plan pane: every button pressed here captures the pointer until all are up; moves while one is held
-// go to the engine one by one (edge scrolling counts them), in signed pane pixels.
-class PlanPane {
-  constructor(shell, canvas, pane) {
+// The window's pointer input, handed to the engine's input model as it comes: which pane holds the
+// pointer, which buttons are held and which pointer edits are the engine's rules. Moves go one by one
+// (edge scrolling counts them), in signed pane pixels of every plan pane.
+class Pointers {
+  constructor(shell) {
     this.shell = shell;
-    this.canvas = canvas;
-    this.pane = pane;
-    this.held = 0; // PointerEvent.buttons bits of the buttons pressed here
-    canvas.addEventListener('pointerdown', (e) => this.down(e));
-    canvas.addEventListener('pointermove', (e) => this.move(e));
-    canvas.addEventListener('pointerup', (e) => this.up(e));
-    canvas.addEventListener('pointercancel', () => this.releaseAll());
-    canvas.addEventListener('lostpointercapture', () => this.releaseAll());
+    this.captured = null; // the pointer id this page captured for the engine's hold
+    for (const type of ['pointerdown', 'pointermove', 'pointerup']) {
+      document.addEventListener(type, (e) => this.event(e));
+    }
+    document.addEventListener('pointercancel', (e) => this.send(e, Phase.Cancel));
+    document.addEventListener('lostpointercapture', (e) => {
+      if (e.pointerId === this.captured) this.cancel();
+    });
+    // Whatever ends a drag the page cannot see (another window takes the focus) ends it as a release would.
+    window.addEventListener('blur', () => this.cancel());
+    document.addEventListener('visibilitychange', () => document.hidden && this.cancel());
   }
 
   // Pane pixel under an event: floor, so a pointer left of or above the pane is negative at any zoom.
-  at(e) {
-    const box = this.canvas.getBoundingClientRect();
+  static at(e, canvas) {
+    const box = canvas.getBoundingClientRect();
     const pixel = (v, size, css) => Math.max(-CoordLimit, Math.min(CoordLimit, Math.floor((v * size) / css))) || 0;
     return [
-      pixel(e.clientX - box.left, this.canvas.width, box.width),
-      pixel(e.clientY - box.top, this.canvas.height, box.height),
+      pixel(e.clientX - box.left, canvas.width, box.width),
+      pixel(e.clientY - box.top, canvas.height, box.height),
     ];
   }
 
-  down(e) {
-    e.preventDefault(); // no text selection, focus change or middle-button scrolling
-    if (this.held === 0) this.canvas.setPointerCapture(e.pointerId);
-    this.press(e.button, e);
-  }
-
-  move(e) {
+  event(e) {
+    let phase = e.type === 'pointerdown' ? Phase.Down : e.type === 'pointerup' ? Phase.Up : Phase.Move;
     // A second button pressed or released while another is held arrives as a move that is no movement.
-    if (e.button >= 0) {
-      if ((e.buttons & buttonBit(e.button)) !== 0) this.press(e.button, e);
-      else this.release(e.button);
-      return;
-    }
-    if (this.held !== 0) {
-      const moves = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
-      for (const m of moves.length > 0 ? moves : [e]) {
-        const [x, y] = this.at(m);
-        this.shell.engine.x.tv_mouse_move(this.pane, x, y, this.shell.tool);
-      }
+    if (phase === Phase.Move && e.button >= 0) phase = (e.buttons & buttonBit(e.button)) !== 0 ? Phase.Down : Phase.Up;
+    if (e.target instanceof HTMLCanvasElement) e.preventDefault(); // no selection, focus change or scrolling
+    const held = this.shell.engine.x.tv_holding();
+    const moves = phase === Phase.Move && e.getCoalescedEvents ? e.getCoalescedEvents() : [];
+    for (const m of moves.length > 0 ? moves : [e]) this.send(m, phase, e);
+    // The press that began a hold captures its pointer until every button is up.
+    if (!held && this.shell.engine.x.tv_holding() && e.target instanceof Element && e.target.isConnected) {
+      e.target.setPointerCapture(e.pointerId);
+      this.captured = e.pointerId;
     }
   }
 
-  up(e) {
-    this.release(e.button);
+  send(m, phase, e = m) {
+    const at = this.shell.planes.map((canvas) => Pointers.at(m, canvas));
+    const planes = this.shell.planes;
+    const over = at.findIndex(([x, y], i) => x >= 0 && y >= 0 && x < planes[i].width && y < planes[i].height);
+    const kind = PointerKind[e.pointerType] ?? PointerKind.mouse;
+    const primary = e.isPrimary ? 1 : 0;
+    const x = this.shell.engine.x;
+    this.shell.showTool(x.tv_pointer(phase, e.pointerId, kind, primary, e.button, m.buttons, over, ...at.flat()));
   }
 
-  press(button, e) {
-    if ((this.held & buttonBit(button)) !== 0) return;
-    this.held |= buttonBit(button);
-    const [x, y] = this.at(e);
-    this.shell.engine.x.tv_mouse_down(this.pane, button, x, y, this.shell.tool);
-  }
-
-  // A release whose press went elsewhere is not this pane's.
-  release(button) {
-    if ((this.held & buttonBit(button)) === 0) return;
-    this.held &= ~buttonBit(button);
-    this.shell.setTool(this.shell.engine.x.tv_mouse_up(this.pane, button, this.shell.tool));
-  }
-
-  // Capture lost mid-drag (another window, the page losing focus): the drag ends as releases would.
-  releaseAll() {
-    for (const button of [0, 2, 1]) this.release(button); // left, right, middle, as the other shells
-    for (let button = 3; this.held !== 0 && button <= 30; ++button) this.release(button);
+  cancel() {
+    this.shell.showTool(this.shell.engine.x.tv_cancel());
   }
 }
 
@@ -186,7 +177,7 @@ class Shell {
     this.tools = new Map(); // TTool -> button
     this.canvases = [];
     this.readouts = [];
-    this.planPanes = [];
+    this.planes = []; // the plan panes' canvases, by TPlanView
     this.ticks = 0;
     this.build();
     this.separator = decimalSeparator();
@@ -247,8 +238,7 @@ class Shell {
       if (text(Text.spokenName)) made.setAttribute('aria-label', text(Text.spokenName));
       if (text(Text.spokenDescription)) made.setAttribute('aria-description', text(Text.spokenDescription));
     }
-    // Whatever ends a drag the page cannot see (another window takes the focus) ends it as a release would.
-    window.addEventListener('blur', () => this.planPanes.forEach((p) => p.releaseAll()));
+    this.pointers = new Pointers(this);
   }
 
   makePane(pane, width, height) {
@@ -259,7 +249,7 @@ class Shell {
     canvas.addEventListener('contextmenu', (e) => e.preventDefault());
     canvas.addEventListener('mousedown', (e) => e.preventDefault());
     this.canvases[pane] = { canvas, context: canvas.getContext('2d', { alpha: false }) };
-    if (pane !== Pane3B) this.planPanes.push(new PlanPane(this, canvas, pane));
+    if (pane !== Pane3B) this.planes[pane] = canvas;
     return canvas;
   }
 
@@ -270,13 +260,14 @@ class Shell {
     button.textContent = caption;
     button.setAttribute('aria-pressed', 'false');
     if (tooltip) button.title = tooltip;
-    // At most one tool is down; pressing the one that is down raises it.
-    button.addEventListener('click', () => this.setTool(this.tool === tool ? NoTool : tool));
+    button.addEventListener('click', () => this.showTool(this.engine.x.tv_click_tool(tool)));
     this.tools.set(tool, button);
     return button;
   }
 
-  setTool(tool) {
+  // Shows the engine's tool group: the tool that is down, the others up.
+  showTool(tool) {
+    if (tool === this.tool) return;
     this.tool = tool;
     for (const [t, button] of this.tools) button.setAttribute('aria-pressed', String(t === tool));
   }

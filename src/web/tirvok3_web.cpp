@@ -4,7 +4,7 @@
 #include "render/layout.h"
 #include "render/raster.h"
 #include "render/readout.h"
-#include "scene/editing.h"
+#include "scene/input.h"
 #include "scene/scene.h"
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 // Exported by name from the WebAssembly module; elsewhere (a native build of this file) a plain C function.
 #if defined(__wasm__) && defined(__clang__)
@@ -27,17 +26,17 @@ inline constexpr int kPanes = 4;  // by TPaneId: XY, XZ, YZ, 3D view
 // Room for the browser's decimal separator in UTF-8, with its terminating zero.
 inline constexpr int kSeparatorBytes = 16;
 
-// A pane: the engine's raster, drawn straight in the canvas's byte order (R, G, B, 255), and the words
-// the canvas last got.
+// A pane: the engine's raster, drawn straight in the canvas's byte order (R, G, B, 255), so the page puts
+// it on its canvas as it is.
 struct TWebPane {
     TPaneImage pixels{kPaneSize, kPaneSize, kWhite, TPixelOrder::CanvasRgba};
-    std::vector<std::uint32_t> shown = std::vector<std::uint32_t>(std::size_t(kPaneSize) * kPaneSize, 0);
 };
 
 struct TWebShell {
     TScene scene;
+    TInput input{scene, kPaneSize, kPaneSize};
     std::array<TWebPane, kPanes> panes;
-    std::array<std::string, kReadouts> readouts;
+    TTick tick;
     char separator[kSeparatorBytes] = ".";
 };
 
@@ -54,8 +53,6 @@ TWebShell& Shell()
 // The plan panes' ids are their views' numbers.
 static_assert(int(TPaneId::XY) == int(TPlanView::XY) && int(TPaneId::XZ) == int(TPlanView::XZ) &&
               int(TPaneId::YZ) == int(TPlanView::YZ));
-bool IsPlanPane(int pane) { return pane >= int(TPaneId::XY) && pane <= int(TPaneId::YZ); }
-TPlanView ViewOf(int pane) { return TPlanView(pane); }
 TTool ToolOf(int tool) { return tool >= int(TTool::None) && tool <= int(TTool::SonPrizma) ? TTool(tool) : TTool::None; }
 
 // Pointer Events' button numbers: 0 main (left), 1 auxiliary (middle), 2 secondary (right), others beyond.
@@ -69,16 +66,13 @@ TMouseButton ButtonOf(int button)
     }
 }
 
-// Copies `words` over `shown` and says whether any word differed: one pass, word by word, which clang turns
-// into 128-bit vector code (vector ==, a call of wasi-libc's memcmp, goes byte by byte).
-bool TakeChanges(const std::vector<std::uint32_t>& words, std::vector<std::uint32_t>& shown)
+// PointerEvent.buttons (1 left, 2 right, 4 middle, 8 and up the others) as the input model's button set.
+unsigned ButtonsOf(int buttons)
 {
-    std::uint32_t differs = 0;
-    for (std::size_t k = 0; k < words.size(); ++k) {
-        differs |= words[k] ^ shown[k];
-        shown[k] = words[k];
-    }
-    return differs != 0;
+    static_assert(ButtonBit(TMouseButton::Left) == 1 && ButtonBit(TMouseButton::Right) == 2 &&
+                  ButtonBit(TMouseButton::Middle) == 4);
+    const auto bits = unsigned(buttons);
+    return (bits & 7u) | ((bits & ~7u) != 0 ? ButtonBit(TMouseButton::Other) : 0u);
 }
 
 const TControlSpec* ControlAt(int index)
@@ -130,26 +124,46 @@ TIRVOK_EXPORT(tv_window_text) const char* tv_window_text(int field)
 // Where the page writes the browser's decimal separator, UTF-8 and zero-terminated (kSeparatorBytes).
 TIRVOK_EXPORT(tv_separator) char* tv_separator() { return Shell().separator; }
 
-// A button pressed at pane pixel (x, y) of plan pane `pane`, with `tool` down.
-TIRVOK_EXPORT(tv_mouse_down) void tv_mouse_down(int pane, int button, int x, int y, int tool)
+// A pointer event (phase 0 down, 1 move, 2 up, 3 cancel; kind 0 mouse, 1 pen, 2 touch; Pointer Events'
+// button and buttons; `over` the plan pane under the pointer or -1) with the pointer in each plan pane's
+// pixels; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_pointer)
+int tv_pointer(int phase, int id, int kind, int primary, int button, int buttons, int over, int xyX, int xyY, int xzX,
+               int xzY, int yzX, int yzY)
 {
-    if (IsPlanPane(pane))
-        PlanMouseDown(Shell().scene, ViewOf(pane), ButtonOf(button), x, y, ToolOf(tool));
+    TInput& input = Shell().input;
+    if (phase < 0 || phase > int(TPointerPhase::Cancel) || kind < 0 || kind > int(TPointerKind::Touch))
+        return int(input.Tool());
+    TPointerEvent e;
+    e.phase = TPointerPhase(phase);
+    e.id = id;
+    e.kind = TPointerKind(kind);
+    e.primary = primary != 0;
+    e.button = ButtonOf(button);
+    e.buttons = ButtonsOf(buttons);
+    if (over >= 0 && over <= int(TPlanView::YZ))
+        e.over = TPlanView(over);
+    e.at = {TPointerAt{xyX, xyY}, TPointerAt{xzX, xzY}, TPointerAt{yzX, yzY}};
+    input.Pointer(e);
+    return int(input.Tool());
 }
 
-// The pointer moved to pane pixel (x, y) of plan pane `pane` while a button pressed there is held.
-TIRVOK_EXPORT(tv_mouse_move) void tv_mouse_move(int pane, int x, int y, int tool)
+// The page lost the pointer (capture lost, the window blurred or hidden): every held button lets go;
+// returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_cancel) int tv_cancel()
 {
-    if (IsPlanPane(pane))
-        PlanMouseMove(Shell().scene, ViewOf(pane), x, y, kPaneSize, kPaneSize, ToolOf(tool));
+    Shell().input.Cancel();
+    return int(Shell().input.Tool());
 }
 
-// A button released in plan pane `pane`; returns the tool that is down afterwards.
-TIRVOK_EXPORT(tv_mouse_up) int tv_mouse_up(int pane, int button, int tool)
+// 1 while a button is held, so the page keeps the pointer captured; 0 otherwise.
+TIRVOK_EXPORT(tv_holding) int tv_holding() { return Shell().input.Holding() ? 1 : 0; }
+
+// A click on tool button `tool`; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_click_tool) int tv_click_tool(int tool)
 {
-    if (!IsPlanPane(pane))
-        return tool;
-    return int(PlanMouseUp(Shell().scene, ViewOf(pane), ButtonOf(button), ToolOf(tool)));
+    Shell().input.ClickTool(ToolOf(tool));
+    return int(Shell().input.Tool());
 }
 
 // One frame: the four panes and the readouts; returns a bit (1 << pane id) for each pane whose
@@ -158,16 +172,10 @@ TIRVOK_EXPORT(tv_frame) int tv_frame()
 {
     TWebShell& shell = Shell();
     auto& p = shell.panes;
-    DrawFrame(shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
-    int changed = 0;
-    for (int i = 0; i < kPanes; ++i) {
-        TWebPane& pane = p[std::size_t(i)];
-        changed |= TakeChanges(pane.pixels.Words(), pane.shown) ? 1 << i : 0;
-    }
-    const auto values = ReadoutValues(shell.scene);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        shell.readouts[i] = ReadoutText(values[i], shell.separator);
-    return changed;
+    shell.tick.SetDecimalPoint(shell.separator);
+    const TFrameChanges changes = shell.tick.Run(
+        shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
+    return int(changes.panes);
 }
 
 // The RGBA bytes of pane `pane` (kPaneSize x kPaneSize, top row first), as of the last frame.
@@ -182,7 +190,7 @@ TIRVOK_EXPORT(tv_pane_size) int tv_pane_size() { return kPaneSize; }
 // Readout `index` (0 for Label1) as of the last frame, UTF-8 and zero-terminated with the page's separator.
 TIRVOK_EXPORT(tv_readout) const char* tv_readout(int index)
 {
-    return index >= 0 && index < kReadouts ? Shell().readouts[std::size_t(index)].c_str() : "";
+    return index >= 0 && index < kReadouts ? Shell().tick.Readout(index).c_str() : "";
 }
 
 // Replaces the scene with the frame benchmark's (bench/frame_bench.cpp), so a browser's frame time can be

@@ -1,7 +1,7 @@
 #include "birim1.h"
 
 #include "dpi.h"
-#include "render/frame.h"
+#include "pointer.h"
 #include "wintext.h"
 
 #include <commctrl.h>
@@ -31,8 +31,7 @@ HICON LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
 
 }  // namespace
 
-TForm1::TForm1(HINSTANCE instance, int showCommand)
-    : scene_(std::make_unique<TScene>()), decimalPoint_(UserDecimalPoint())
+TForm1::TForm1(HINSTANCE instance, int showCommand) : scene_(std::make_unique<TScene>()), tick_(UserDecimalPoint())
 {
     TImagePane::Register(instance);
     WNDCLASSEXW wc{};
@@ -52,9 +51,10 @@ TForm1::TForm1(HINSTANCE instance, int showCommand)
     dpi_ = WindowDpi(hwnd_);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i)
         MakeControl(i);
-    ConnectPlanPane(*EkranXY, TPlanView::XY);
-    ConnectPlanPane(*EkranXZ, TPlanView::XZ);
-    ConnectPlanPane(*EkranYZ, TPlanView::YZ);
+    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ})
+        pane->Mouse = [this](HWND from, UINT message, WPARAM wParam, LPARAM lParam) {
+            Pointer(from, message, wParam, lParam);
+        };
     ApplyDpi(dpi_);
     // Focus rectangles stay hidden until the keyboard is used (Tab, Space and the rest then show them),
     // unless the user asked to see keyboard cues always.
@@ -126,7 +126,6 @@ void TForm1::MakeControl(std::size_t index)
                                0, 0, 0, 0, hwnd_, id, instance, nullptr);
         if (spec.kind == TControlKind::Readout) {
             readouts_[std::size_t(spec.readout)] = index;
-            shownText_[std::size_t(spec.readout)] = caption;
             access_.Description(made, spec.caption);  // the visible value, after the spoken name
         }
         break;
@@ -162,27 +161,6 @@ void TForm1::AddTooltip(HWND control, const char* text)
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = tip.data();  // the tooltip keeps its own copy
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void TForm1::ConnectPlanPane(TImagePane& pane, TPlanView view)
-{
-    switch (view) {
-    case TPlanView::XY:
-        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranXYMouseDown(b, x, y); };
-        pane.MouseMove = [this](int x, int y) { EkranXYMouseMove(x, y); };
-        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranXYMouseUp(b, x, y); };
-        break;
-    case TPlanView::XZ:
-        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranXZMouseDown(b, x, y); };
-        pane.MouseMove = [this](int x, int y) { EkranXZMouseMove(x, y); };
-        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranXZMouseUp(b, x, y); };
-        break;
-    case TPlanView::YZ:
-        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranYZMouseDown(b, x, y); };
-        pane.MouseMove = [this](int x, int y) { EkranYZMouseMove(x, y); };
-        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranYZMouseUp(b, x, y); };
-        break;
-    }
 }
 
 void TForm1::ApplyDpi(UINT dpi)
@@ -246,26 +224,41 @@ void TForm1::FitWidth(std::size_t index)
 void TForm1::SaatTimer()
 {
     GdiFlush();  // GDI is done with the pane images before the engine draws on them
-    DrawFrame(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
-    WriteReadouts();
-    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
-        pane->ShowChanges();
-}
-
-void TForm1::WriteReadouts()
-{
-    const auto values = ReadoutValues(*scene_);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string text = ReadoutText(values[i], decimalPoint_);
-        std::wstring wide = Widen(text);
-        if (wide == shownText_[i])
+    const TFrameChanges changes =
+        tick_.Run(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
+    for (std::size_t i = 0; i < panes_.size(); ++i)
+        if ((changes.panes & (1u << i)) != 0)
+            panes_[i]->Repaint();
+    for (std::size_t i = 0; i < readouts_.size(); ++i) {
+        if ((changes.readouts & (1u << i)) == 0)
             continue;
+        const std::string& text = tick_.Readout(int(i));
         HWND label = controls_[readouts_[i]];
-        SetWindowTextW(label, wide.c_str());
-        shownText_[i] = std::move(wide);
+        SetWindowTextW(label, Widen(text.c_str()).c_str());
         access_.Description(label, text);
         FitWidth(readouts_[i]);
     }
+}
+
+void TForm1::Pointer(HWND from, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CAPTURECHANGED) {
+        if (reinterpret_cast<HWND>(lParam) != from)
+            CancelPointer();
+        return;
+    }
+    input_.Pointer(PointerEvent(from, message, wParam, lParam, {EkranXY, EkranXZ, EkranYZ}));
+    if (input_.Holding() && GetCapture() != from)
+        SetCapture(from);
+    else if (!input_.Holding() && GetCapture() == from)
+        ReleaseCapture();  // its WM_CAPTURECHANGED finds nothing held
+    tools_.Set(input_.Tool());
+}
+
+void TForm1::CancelPointer()
+{
+    input_.Cancel();
+    tools_.Set(input_.Tool());
 }
 
 LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -291,9 +284,12 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_COMMAND:
         // An owner-drawn button reports a quick second click as a double click: a click all the same.
-        if ((HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED) &&
-            tools_.Clicked(reinterpret_cast<HWND>(lParam)))
+        if (const TTool tool = tools_.ToolOf(reinterpret_cast<HWND>(lParam));
+            tool != TTool::None && (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED)) {
+            input_.ClickTool(tool);
+            tools_.Set(input_.Tool());
             return 0;
+        }
         break;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -320,7 +316,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SPI_SETHIGHCONTRAST)
             ColoursChanged();
         if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"intl")
-            decimalPoint_ = UserDecimalPoint();
+            tick_.SetDecimalPoint(UserDecimalPoint());
         break;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -331,8 +327,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ACTIVATE:
         // The system gives the window the keyboard (not while minimised); WM_SETFOCUS passes it on.
-        if (LOWORD(wParam) == WA_INACTIVE)
+        if (LOWORD(wParam) == WA_INACTIVE) {
             KeepFocus();
+            CancelPointer();
+        }
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE)  // the low four bits are the system's own
@@ -358,11 +356,16 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOREDRAW);
         return 0;
+    case WM_SHOWWINDOW:
+        if (wParam == FALSE)
+            CancelPointer();
+        break;
     case WM_CANCELMODE:
         // The system ends modes (a dialog, a switch to another program): a pane's drag ends with it.
-        if (HWND held = GetCapture(); held != nullptr && IsChild(hwnd_, held))
+        if (HWND held = GetCapture(); held != nullptr && (held == hwnd_ || IsChild(hwnd_, held)))
             ReleaseCapture();
         break;
+    case WM_CAPTURECHANGED: Pointer(hwnd_, message, wParam, lParam); return 0;
     case WM_ENTERSIZEMOVE:
         if (Saat.Kind() != TTimerKind::Message)
             SetTimer(hwnd_, kSizeMoveTimer, UINT(kFrameMs), nullptr);
@@ -378,29 +381,13 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             access_.Clear(control);
         PostQuitMessage(0);
         return 0;
-    default: break;
+    default:
+        // A press on the face holds the pointer too, so no pane hears its buttons.
+        if (IsPointerMessage(message)) {
+            Pointer(hwnd_, message, wParam, lParam);
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+        }
+        break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
-
-void TForm1::PlanDown(TPlanView view, TMouseButton button, int x, int y)
-{
-    PlanMouseDown(*scene_, view, button, x, y, CurrentTool());
-}
-
-void TForm1::PlanMove(TPlanView view, const TImagePane& pane, int x, int y)
-{
-    PlanMouseMove(*scene_, view, x, y, pane.Width(), pane.Height(), CurrentTool());
-}
-
-void TForm1::PlanUp(TPlanView view, TMouseButton button) { SetTool(PlanMouseUp(*scene_, view, button, CurrentTool())); }
-
-void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
-void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, *EkranXY, x, y); }
-void TForm1::EkranXYMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XY, b); }
-void TForm1::EkranXZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XZ, b, x, y); }
-void TForm1::EkranXZMouseMove(int x, int y) { PlanMove(TPlanView::XZ, *EkranXZ, x, y); }
-void TForm1::EkranXZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XZ, b); }
-void TForm1::EkranYZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::YZ, b, x, y); }
-void TForm1::EkranYZMouseMove(int x, int y) { PlanMove(TPlanView::YZ, *EkranYZ, x, y); }
-void TForm1::EkranYZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::YZ, b); }

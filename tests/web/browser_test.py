@@ -183,6 +183,50 @@ async def check_controls(browser, failures, label, space_clicks=True):
     failures.check(state == ["false", "true"], f"{label}: the next tool raises the first: {state}")
 
 
+# Sequences the input model rules: (name, tool clicked first, input kind, steps, camera x, y, z after, tools down
+# after). Steps of a mouse are ("move" | "down" | "up", where, x, y, button); of touch and pen, ticks of
+# (action, contact, where, x, y). `where` is a plan pane (its pixels) or "face" (the page's, off every control).
+FACE = (600, 500)
+POINTER_CASES = [
+    ("a chord begun on the face reaches no pane", "BKamera", "mouse",
+     [("down", "face", *FACE, 1), ("down", "EkranXY", 50, 50, 0), ("move", "EkranXY", 60, 60, 0),
+      ("up", "face", *FACE, 0), ("up", "face", *FACE, 1), ("move", "EkranXY", 0, 100, 0),
+      ("move", "EkranXY", 1, 100, 0)], ["0", "0", "0"], "BKamera"),
+    ("a second finger neither moves nor ends the first one's drag", "BKamera", "touch",
+     [[("down", 1, "EkranXY", 120, 80)], [("down", 2, "EkranXY", 60, 140)], [("move", 2, "EkranXY", 50, 150)],
+      [("move", 1, "EkranXY", 130, 70)], [("up", 2, "EkranXY", 50, 150)], [("move", 1, "EkranXY", 140, 60)],
+      [("up", 1, "EkranXY", 140, 60)]], ["40", "40", "0"], "BKamera"),
+    ("a cancelled touch is a release", "BPrizma", "touch",
+     [[("down", 1, "EkranXZ", 100, 100)], [("cancel", 1, "EkranXZ", 100, 100)]], ["0", "0", "0"], "none"),
+    ("a pen acts as the left button and stops at its first hover", "BKamera", "pen",
+     [[("down", 1, "EkranXY", 110, 100)], [("move", 1, "EkranXY", 150, 60)], [("up", 1, "EkranXY", 150, 60)],
+      [("move", 1, "EkranXY", 170, 30)]], ["50", "40", "0"], "BKamera"),
+]
+
+
+async def check_pointers(browser, failures, url, label, driven=("mouse", "touch", "pen", "cancel")):
+    """Chords, fingers and pens through the browser's own event delivery, each on a fresh page; `driven`
+    names what the browser's automation can send."""
+    for name, tool, kind, steps, camera, tools in POINTER_CASES:
+        cancels = kind != "mouse" and any(a == "cancel" for tick in steps for a, *_ in tick)
+        if kind not in driven or (cancels and "cancel" not in driven):
+            continue
+        await browser.open(url)
+        boxes = await places(browser)
+        left, top, width, height = boxes[tool]
+        await browser.click(int(left + width / 2), int(top + height / 2))
+        place = lambda where, x, y: (x, y) if where == "face" else (boxes[where][0] + x, boxes[where][1] + y)  # noqa
+        if kind == "mouse":
+            await browser.mouse([(action, *place(where, x, y), button) for action, where, x, y, button in steps])
+        else:
+            await browser.contacts(kind, [[(a, c, *place(w, x, y)) for a, c, w, x, y in tick] for tick in steps])
+        await ticks_pass(browser)
+        shown = await browser.value("[1, 2, 3].map((i) => document.getElementById('Label' + i).textContent)")
+        down = await browser.value("[...document.querySelectorAll('[aria-pressed=true]')].map((b) => b.id).join('+')")
+        failures.check(shown == camera and (down or "none") == tools,
+                       f"{label}: {name}: camera {shown}, tools {down or 'none'}; want {camera}, {tools}")
+
+
 async def check_before_first_frame(browser, failures, url, label):
     """With the page's timers held back, the readouts show their captions: "Label1".."Label8" twice."""
     hold = await browser.call("Page.addScriptToEvaluateOnNewDocument",
@@ -258,6 +302,7 @@ async def main(page, replay, session):
                 menus = await chromium.value("testMenus")
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
+                await check_pointers(chromium, failures, http_url, "chromium")
                 await check_before_first_frame(chromium, failures, http_url, "chromium")
                 await chromium.open(http_url)
                 for scale in (2, 1.5):
@@ -280,6 +325,8 @@ async def main(page, replay, session):
                 menus = await firefox.value("testMenus")
                 failures.check(menus and all(menus), f"firefox: context menus not suppressed: {menus}")
                 await check_controls(firefox, failures, "firefox", space_clicks=False)
+                # Firefox's WebDriver has no pen and no touch cancel.
+                await check_pointers(firefox, failures, file_url, "firefox", driven=("mouse", "touch"))
                 await check_opens(firefox, failures, http_url, ",", "firefox over http://")
             async with Firefox([], prefs={"layout.css.devPixelsPerPx": "2"}) as firefox:
                 await firefox.open(file_url)

@@ -146,6 +146,7 @@ class Chromium(Browser):
         await self.call("Page.enable")
         await self.call("Runtime.enable")
         self.held = 0
+        self.pen_down = False
 
     async def open(self, url):
         self.events.clear()
@@ -178,6 +179,38 @@ class Chromium(Browser):
                 "x": x, "y": y, "button": name, "buttons": self.held, "clickCount": 1 if kind != "move" else 0}))
         for ident in sent:
             await self.answer(ident, "Input.dispatchMouseEvent")
+
+    async def contacts(self, kind, ticks):
+        """Real touch or pen input: each tick a list of (\"down\" | \"move\" | \"up\" | \"cancel\", contact, x, y);
+        touch contacts are fingers of one touch screen, a pen has one contact."""
+        if kind == "pen":
+            for tick in ticks:
+                for action, _, x, y in tick:
+                    pressed = action != "up" and (action == "down" or self.pen_down)
+                    self.pen_down = pressed
+                    await self.call("Input.dispatchMouseEvent", {
+                        "type": {"down": "mousePressed", "up": "mouseReleased"}.get(action, "mouseMoved"),
+                        "x": x, "y": y, "button": "left" if action != "move" or pressed else "none",
+                        "buttons": 1 if pressed else 0, "clickCount": 0 if action == "move" else 1,
+                        "pointerType": "pen"})
+            return
+        await self.call("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+        active = {}
+        for tick in ticks:
+            kinds = {action for action, *_ in tick}
+            lifted = []
+            for action, contact, x, y in tick:
+                if action == "up":
+                    lifted.append({"x": x, "y": y, "id": contact})
+                    active.pop(contact, None)
+                else:
+                    active[contact] = {"x": x, "y": y, "id": contact}
+            event = ("touchCancel" if "cancel" in kinds else "touchEnd" if "up" in kinds
+                     else "touchStart" if "down" in kinds else "touchMove")
+            points = [] if event == "touchCancel" else lifted if event == "touchEnd" else list(active.values())
+            await self.call("Input.dispatchTouchEvent", {"type": event, "touchPoints": points})
+            if event == "touchCancel":
+                active.clear()
 
     async def key(self, key, code, text=""):
         for kind in ("keyDown", "keyUp"):
@@ -213,6 +246,7 @@ class Firefox(Browser):
         await self.call("session.new", {"capabilities": {}})
         tree = await self.call("browsingContext.getTree", {})
         self.context = tree["contexts"][0]["context"]
+        self.at = (0, 0)
 
     async def open(self, url):
         await self.call("browsingContext.navigate", {"context": self.context, "url": url, "wait": "complete"})
@@ -228,12 +262,31 @@ class Firefox(Browser):
         """Real pointer input: ("move" | "down" | "up", x, y, button) in whole CSS pixels of the page."""
         actions = []
         for kind, x, y, button in steps:
-            if kind == "move":
+            # WebDriver presses where the pointer is: a press or release elsewhere goes there first.
+            if kind == "move" or (int(x), int(y)) != self.at:
                 actions.append({"type": "pointerMove", "x": int(x), "y": int(y), "duration": 0})
-            else:
+                self.at = (int(x), int(y))
+            if kind != "move":
                 actions.append({"type": "pointerDown" if kind == "down" else "pointerUp", "button": button})
         await self.call("input.performActions", {"context": self.context, "actions": [
             {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": actions}]})
+
+    async def contacts(self, kind, ticks):
+        """Real touch or pen input, as for Chromium; WebDriver has no cancel, so a tick with one is refused."""
+        pause = {"type": "pause", "duration": 0}
+        sources = {}
+        for number, tick in enumerate(ticks):
+            for action, contact, x, y in tick:
+                if action == "cancel":
+                    raise RuntimeError("firefox: WebDriver cannot cancel a touch")
+                steps = sources.setdefault(contact, [])
+                steps.extend(pause for _ in range(2 * number - len(steps)))  # two slots a tick: place, button
+                steps.append({"type": "pointerMove", "x": int(x), "y": int(y), "duration": 0})
+                steps.append({"type": "pointerDown" if action == "down" else "pointerUp", "button": 0}
+                             if action != "move" else pause)
+        await self.call("input.performActions", {"context": self.context, "actions": [
+            {"type": "pointer", "id": f"{kind}{contact}", "parameters": {"pointerType": kind}, "actions": steps}
+            for contact, steps in sources.items()]})
 
     async def key(self, key, code, text=""):
         value = {"Tab": "\ue004"}.get(key, key)  # WebDriver's code point for Tab
