@@ -371,8 +371,8 @@ INSTANTIATE_TEST_SUITE_P(Input, InputSequence, ::testing::ValuesIn(kSequences),
 
 TEST(ToolGroup, ClickingTheDownToolRaisesIt)
 {
-    TScene scene;
-    TInput input(scene, kPaneSize, kPaneSize);
+    const auto scene = std::make_unique<TScene>();  // too big for WebAssembly's stack
+    TInput input(*scene, kPaneSize, kPaneSize);
     const TTool clicks[] = {TTool::Odak, TTool::Kamera, TTool::Kamera, TTool::SonPrizma};
     const TTool after[] = {TTool::Odak, TTool::Kamera, TTool::None, TTool::SonPrizma};
     for (std::size_t i = 0; i < std::size(clicks); ++i) {

@@ -273,6 +273,34 @@ TEST(Render, CanvasOrderDrawsTheSamePixels)
     EXPECT_GT(PixelsOf(desk[3], kBlack).size(), 100u);  // the wireframes are on the 3D pane
 }
 
+// The tick says, pane by pane, what changed since the tick before: a camera moved along x leaves the side
+// view as it was, a focus moved up the top view.
+TEST(Render, TickReportsThePanesThatChanged)
+{
+    constexpr unsigned kXY = 1, kXZ = 2, kYZ = 4, k3B = 8;
+    const struct {
+        const char* step;
+        TVec3 camera, focus;
+        unsigned panes;
+    } kSteps[] = {
+        {"first tick", {-40, -30, 20}, {10, 0, 0}, kXY | kXZ | kYZ | k3B},
+        {"nothing moved", {-40, -30, 20}, {10, 0, 0}, 0},
+        {"camera along x", {-30, -30, 20}, {10, 0, 0}, kXY | kXZ | k3B},
+        {"focus up", {-30, -30, 20}, {10, 0, 10}, kXZ | kYZ | k3B},
+    };
+    auto s = NewScene();
+    std::vector<TPaneImage> panes(4, TPaneImage(kPane, kPane, kWhite, TPixelOrder::CanvasRgba));
+    TTick tick;
+    for (const auto& step : kSteps) {
+        s->Camera = step.camera;
+        s->Focus = step.focus;
+        const TFrameChanges changes =
+            tick.Run(*s, {panes[0].Raster(), panes[1].Raster(), panes[2].Raster(), panes[3].Raster()});
+        EXPECT_EQ(changes.panes, step.panes) << step.step;
+        EXPECT_EQ(changes.readouts != 0, step.panes != 0) << step.step;
+    }
+}
+
 TEST(Render, PrismFromTopViewIsOneQuadrilateral)
 {
     auto s = NewScene({0, -300, 150}, {0, 0, 0});
