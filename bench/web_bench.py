@@ -19,7 +19,8 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-from browsers import Chromium, Firefox, WebKit  # noqa: E402
+from browsers import Chromium, Firefox  # noqa: E402
+from webkit import WebKit  # noqa: E402
 
 LOADS = 5  # page loads timed per browser
 ROUNDS = 5

@@ -23,7 +23,8 @@ import tempfile
 import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browsers import Chromium, Firefox, WebKit  # noqa: E402
+from browsers import Chromium, Firefox  # noqa: E402
+from webkit import WebKit  # noqa: E402
 from page_checks import check_failures, check_fits_phone, check_installs_offline  # noqa: E402
 
 PANES = ["EkranXY", "EkranXZ", "EkranYZ", "Ekran3B"]  # pane id order, as the replay writes them
