@@ -4,6 +4,7 @@ own process groups and are killed when the test ends, fails or is itself killed.
 """
 import asyncio
 import base64
+import glob
 import json
 import os
 import shutil
@@ -21,7 +22,8 @@ class WebKit(Browser):
     Xvfb of its own, in the language `lang` (the process's LANG)."""
     name = "webkit"
     listening = r"^$"  # unused: the driver's port is chosen here
-    minibrowser = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
+    # Debian installs it under the architecture's library folder.
+    minibrowser = next(iter(sorted(glob.glob("/usr/lib/*/webkit2gtk-4.1/MiniBrowser"))), "MiniBrowser")
 
     def __init__(self, args, lang="C.UTF-8"):
         self.lang = lang
