@@ -22,7 +22,8 @@ import sys
 # The service worker: the first visit stores the site's files; from then on they come from the cache, so
 # the page starts without a network. A new build is a new worker (its cache name is the files' digest),
 # which replaces the old cache once it has stored the new files.
-SERVICE_WORKER = """// Keeps Tirvok 3 working offline: the site's files, stored at the first visit, are served from then on.
+SERVICE_WORKER = """// Keeps Tirvok 3 working offline: the site's files, stored at the first visit, are served
+// from then on.
 const CACHE = 'tirvok3-%(digest)s';
 const FILES = %(files)s;
 self.addEventListener('install', (event) => {
