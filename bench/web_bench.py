@@ -97,7 +97,8 @@ async def main(page, native, prisms):
         best_ratio = best / min(before[1], after[1])
         same = "the native frame's" if times["digest"] == before[2] == after[2] else "NOT the native frame's"
         print(f"  {browser_type.name:9} {frame:.2f} ms, best {best:.2f} ms = {ratio:.2f} x native"
-              f" (best {best_ratio:.2f} x), digest {times['digest']:08x} ({same}); whole tick {statistics.median(times['tick']):.2f} ms;"
+              f" (best {best_ratio:.2f} x), digest {times['digest']:08x} ({same});"
+              f" whole tick {statistics.median(times['tick']):.2f} ms;"
               f" first frame {statistics.median(starts):.0f} ms after navigation (median of {LOADS} loads,"
               f" {min(starts):.0f}-{max(starts):.0f})")
         print(f"  {'native':9} {after[0]:.2f} ms, best {after[1]:.2f} ms, digest {after[2]:08x}")
