@@ -21,7 +21,7 @@ constexpr unsigned R = ButtonBit(Right);
 constexpr unsigned M = ButtonBit(Middle);
 
 // One platform event: `where` is a plan pane ("XY", "XZ", "YZ", with (x, y) in its pixels), "face" (with
-// (x, y) in the window's), or "lost" (capture lost: phase and the rest unused).
+// (x, y) in the window's), "lost" (capture lost) or "blurred" (the focused pane lost the keyboard).
 struct TStep {
     TPointerPhase phase;
     const char* where;
@@ -62,6 +62,10 @@ void Apply(TInput& input, const TStep& s)
 {
     if (std::string_view(s.where) == "lost") {
         input.Cancel();
+        return;
+    }
+    if (std::string_view(s.where) == "blurred") {
+        input.KeysLost();
         return;
     }
     if (s.key) {
@@ -328,6 +332,11 @@ const TSequence kSequences[] = {
       {Up, "XY", Left, 150, 150, 0},
       Key("XY", Space, Up)},
      {10, 0, 0},
+     TTool::Kamera},
+    {"FocusLeavingThePaneLetsSpaceGo",
+     TTool::Kamera,
+     {Key("XY", Space), {Cancel, "blurred"}, {Down, "XZ", Left, 150, 100, L}, {Up, "XZ", Left, 150, 100, 0}},
+     {50, 0, 0},
      TTool::Kamera},
     {"LostCaptureLetsSpaceGoToo",
      TTool::Kamera,

@@ -59,6 +59,13 @@ void TInput::Cancel()
     keyButtons_ = 0;
 }
 
+void TInput::KeysLost()
+{
+    if (held_ != 0 && pointer_ == kKeyboardPointer)
+        ReleaseUnreported(0);
+    keyButtons_ = 0;
+}
+
 TPointerAt TInput::KeyboardPointer(TPlanView view) const
 {
     if (const auto& at = keyboard_[std::size_t(view)])

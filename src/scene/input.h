@@ -66,6 +66,10 @@ public:
     // press and release a button's, by the same rules as the mouse.
     void Key(TPlanView view, TKey key, bool down, bool fine, bool repeat);
 
+    // The focused plan pane lost the keyboard: the buttons its keys hold are released, as their key-ups
+    // will go elsewhere.
+    void KeysLost();
+
     // Where pane `view`'s keyboard pointer stands, in its pixels: at first the pane pixel of the world
     // origin, clamped into the pane.
     TPointerAt KeyboardPointer(TPlanView view) const;
