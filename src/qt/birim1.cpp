@@ -116,7 +116,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
         setTabOrder(order[i - 1], order[i]);
     for (QToolButton* tool : {BKamera, BOdak, BPrizma, BSonPrizma})
         tool->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
         if (old == EkranXY || old == EkranXZ || old == EkranYZ) {
             input_.KeysLost();
             MirrorTool();
@@ -129,7 +129,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     Saat->start();
 }
 
-TForm1::~TForm1() = default;
+// The panes lose the focus as the window goes: the watch on them ends first.
+TForm1::~TForm1() { disconnect(focusWatch_); }
 
 void TForm1::FormCreate()
 {

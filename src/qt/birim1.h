@@ -78,4 +78,5 @@ private:
     QToolButton* BSonPrizma = nullptr;
     std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
+    QMetaObject::Connection focusWatch_;  // a plan pane losing the keyboard lets its keys' buttons go
 };
