@@ -378,6 +378,36 @@ TEST_P(InputSequence, EndsWhereTheRulesSay)
 INSTANTIATE_TEST_SUITE_P(Input, InputSequence, ::testing::ValuesIn(kSequences),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(EditEnded, OnceAtEachReleaseAndKeyboardStepNeverOnMoves)
+{
+    auto scene = std::make_unique<TScene>();
+    InitScene(*scene);
+    TInput input(*scene, kPaneSize, kPaneSize);
+    input.SetTool(TTool::Kamera);
+    struct TCase {
+        TStep step;
+        bool ended;
+    };
+    const TCase cases[] = {
+        {{Down, "XY", Left, 100, 100, L}, false},
+        {{Move, "XY", Left, 120, 100, L}, false},
+        {{Up, "XY", Left, 120, 100, 0}, true},
+        {{Move, "XY", Left, 130, 100, 0}, false},
+        {{Down, "face", Left, kFaceX, kFaceY, L}, false},
+        {{Up, "face", Left, kFaceX, kFaceY, 0}, false},
+        {Key("XY", ArrowRight), false},
+        {Key("XY", Return), true},
+        {Key("XY", Space), false},
+        {Key("XY", ArrowLeft), true},
+        {Key("XY", Space, Up), true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Apply(input, cases[i].step);
+        EXPECT_EQ(input.TakeEditEnded(), cases[i].ended) << "step " << i;
+        EXPECT_FALSE(input.TakeEditEnded()) << "step " << i << ", asked again";
+    }
+}
+
 TEST(ToolGroup, ClickingTheDownToolRaisesIt)
 {
     TScene scene;
