@@ -21,7 +21,7 @@ constexpr unsigned R = ButtonBit(Right);
 constexpr unsigned M = ButtonBit(Middle);
 
 // One platform event: `where` is a plan pane ("XY", "XZ", "YZ", with (x, y) in its pixels), "face" (with
-// (x, y) in the window's), or "lost" (capture lost: phase and the rest unused).
+// (x, y) in the window's), "lost" (capture lost) or "blurred" (the focused pane lost the keyboard).
 struct TStep {
     TPointerPhase phase;
     const char* where;
@@ -62,6 +62,10 @@ void Apply(TInput& input, const TStep& s)
 {
     if (std::string_view(s.where) == "lost") {
         input.Cancel();
+        return;
+    }
+    if (std::string_view(s.where) == "blurred") {
+        input.KeysLost();
         return;
     }
     if (s.key) {
@@ -329,6 +333,11 @@ const TSequence kSequences[] = {
       Key("XY", Space, Up)},
      {10, 0, 0},
      TTool::Kamera},
+    {"FocusLeavingThePaneLetsSpaceGo",
+     TTool::Kamera,
+     {Key("XY", Space), {Cancel, "blurred"}, {Down, "XZ", Left, 150, 100, L}, {Up, "XZ", Left, 150, 100, 0}},
+     {50, 0, 0},
+     TTool::Kamera},
     {"LostCaptureLetsSpaceGoToo",
      TTool::Kamera,
      {Key("XY", Space), {Cancel, "lost"}, Key("XY", ArrowRight), Key("XY", Space), Key("XY", Space, Up)},
@@ -368,6 +377,36 @@ TEST_P(InputSequence, EndsWhereTheRulesSay)
 
 INSTANTIATE_TEST_SUITE_P(Input, InputSequence, ::testing::ValuesIn(kSequences),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EditEnded, OnceAtEachReleaseAndKeyboardStepNeverOnMoves)
+{
+    auto scene = std::make_unique<TScene>();
+    InitScene(*scene);
+    TInput input(*scene, kPaneSize, kPaneSize);
+    input.SetTool(TTool::Kamera);
+    struct TCase {
+        TStep step;
+        bool ended;
+    };
+    const TCase cases[] = {
+        {{Down, "XY", Left, 100, 100, L}, false},
+        {{Move, "XY", Left, 120, 100, L}, false},
+        {{Up, "XY", Left, 120, 100, 0}, true},
+        {{Move, "XY", Left, 130, 100, 0}, false},
+        {{Down, "face", Left, kFaceX, kFaceY, L}, false},
+        {{Up, "face", Left, kFaceX, kFaceY, 0}, false},
+        {Key("XY", ArrowRight), false},
+        {Key("XY", Return), true},
+        {Key("XY", Space), false},
+        {Key("XY", ArrowLeft), true},
+        {Key("XY", Space, Up), true},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Apply(input, cases[i].step);
+        EXPECT_EQ(input.TakeEditEnded(), cases[i].ended) << "step " << i;
+        EXPECT_FALSE(input.TakeEditEnded()) << "step " << i << ", asked again";
+    }
+}
 
 TEST(ToolGroup, ClickingTheDownToolRaisesIt)
 {

@@ -3,9 +3,13 @@
 #include "imagepane.h"
 #include "readoutformat.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointingDevice>
@@ -106,11 +110,27 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     Saat->setInterval(kFrameMs);
     connect(Saat, &QTimer::timeout, this, &TForm1::SaatTimer);
 
+    // The keyboard goes through the work in order: the tools from Kamera, then the plan views.
+    QWidget* order[] = {BKamera, BOdak, BPrizma, BSonPrizma, EkranXY, EkranXZ, EkranYZ};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QToolButton* tool : {BKamera, BOdak, BPrizma, BSonPrizma})
+        tool->installEventFilter(this);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old == EkranXY || old == EkranXZ || old == EkranYZ) {
+            input_.KeysLost();
+            MirrorTool();
+        }
+    });
+    BKamera->setFocus();
+
     FormCreate();
+    MirrorTool();
     Saat->start();
 }
 
-TForm1::~TForm1() = default;
+// The panes lose the focus as the window goes: the watch on them ends first.
+TForm1::~TForm1() { disconnect(focusWatch_); }
 
 void TForm1::FormCreate()
 {
@@ -183,6 +203,11 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::MirrorTool()
 {
+    TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
+    for (std::size_t i = 0; i < std::size(planes); ++i) {
+        const TPointerAt at = input_.KeyboardPointer(TPlanView(i));
+        planes[i]->SetKeyboardPointer({at.x, at.y});
+    }
     const TTool tool = input_.Tool();
     if (tool != TTool::None) {
         toolActions_[std::size_t(tool)]->setChecked(true);  // the group raises the others
@@ -234,6 +259,54 @@ void TForm1::Pointer(TPointerPhase phase, const QMouseEvent* e)
 void TForm1::mousePressEvent(QMouseEvent* e) { Pointer(TPointerPhase::Down, e); }
 void TForm1::mouseMoveEvent(QMouseEvent* e) { Pointer(TPointerPhase::Move, e); }
 void TForm1::mouseReleaseEvent(QMouseEvent* e) { Pointer(TPointerPhase::Up, e); }
+
+bool TForm1::Key(const QKeyEvent* e, bool down)
+{
+    TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
+    const auto pane = std::find(std::begin(planes), std::end(planes), focusWidget());
+    TKey key;
+    switch (e->key()) {
+    case Qt::Key_Left: key = TKey::ArrowLeft; break;
+    case Qt::Key_Right: key = TKey::ArrowRight; break;
+    case Qt::Key_Up: key = TKey::ArrowUp; break;
+    case Qt::Key_Down: key = TKey::ArrowDown; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = TKey::Return; break;
+    case Qt::Key_Space: key = TKey::Space; break;
+    case Qt::Key_Escape: key = TKey::Escape; break;
+    default: return false;
+    }
+    if (pane == std::end(planes))
+        return false;
+    (*pane)->KeyboardUsed();
+    input_.Key(TPlanView(pane - std::begin(planes)), key, down, (e->modifiers() & Qt::ShiftModifier) != 0,
+               e->isAutoRepeat());
+    MirrorTool();
+    return true;
+}
+
+void TForm1::keyPressEvent(QKeyEvent* e)
+{
+    if (!Key(e, true))
+        QWidget::keyPressEvent(e);
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!Key(e, false))
+        QWidget::keyReleaseEvent(e);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e)
+{
+    const bool returnKey = e->type() == QEvent::KeyPress && (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Return ||
+                                                             static_cast<QKeyEvent*>(e)->key() == Qt::Key_Enter);
+    if (returnKey && !static_cast<QKeyEvent*>(e)->isAutoRepeat()) {
+        static_cast<QToolButton*>(watched)->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
 
 void TForm1::changeEvent(QEvent* e)
 {

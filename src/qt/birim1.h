@@ -13,6 +13,7 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QKeyEvent;
 class QMouseEvent;
 class QTimer;
 class QToolButton;
@@ -42,6 +43,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Keys of a focused plan pane arrive here (the panes pass them on).
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    // Return on a tool button clicks it, as Space does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Deactivation and hiding end any drag.
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -51,7 +57,9 @@ private:
     void MakeControl(const TControlSpec& spec);
     // Hands a mouse event to the input model, then mirrors the tool it leaves down.
     void Pointer(TPointerPhase phase, const QMouseEvent* event);
-    // Shows the input model's tool in the buttons.
+    // Hands a key of the focused plan pane to the input model; false when it is none of the model's.
+    bool Key(const QKeyEvent* event, bool down);
+    // Shows the input model's tool in the buttons and each plan pane's keyboard pointer.
     void MirrorTool();
 
     std::unique_ptr<TScene> scene_;
@@ -70,4 +78,5 @@ private:
     QToolButton* BSonPrizma = nullptr;
     std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
+    QMetaObject::Connection focusWatch_;  // a plan pane losing the keyboard lets its keys' buttons go
 };

@@ -45,8 +45,10 @@ void TInput::Pointer(const TPointerEvent& event)
         break;
     case TPointerPhase::Up:
         ReleaseUnreported(e.buttons & ~bit);
-        if ((held_ & bit) == 0 && holder_)
+        if ((held_ & bit) == 0 && holder_) {
             Handle(TPointerPhase::Up, e.button, {});  // still the holder's, though its press was never seen
+            editEnded_ = true;
+        }
         Release(e.button);
         break;
     case TPointerPhase::Cancel: Cancel(); break;
@@ -56,6 +58,13 @@ void TInput::Pointer(const TPointerEvent& event)
 void TInput::Cancel()
 {
     ReleaseUnreported(0);
+    keyButtons_ = 0;
+}
+
+void TInput::KeysLost()
+{
+    if (held_ != 0 && pointer_ == kKeyboardPointer)
+        ReleaseUnreported(0);
     keyButtons_ = 0;
 }
 
@@ -108,6 +117,7 @@ void TInput::Key(TPlanView view, TKey key, bool down, bool fine, bool repeat)
     at.y += key == TKey::ArrowUp ? -step : key == TKey::ArrowDown ? step : 0;
     keyboard_[std::size_t(view)] = TPointerAt{std::clamp(at.x, 0, width_ - 1), std::clamp(at.y, 0, height_ - 1)};
     Pointer(KeyEvent(view, TPointerPhase::Move, TMouseButton::Left));
+    editEnded_ |= keyButtons_ != 0 && held_ != 0 && holder_;
 }
 
 void TInput::Press(TMouseButton button, const TPointerEvent& e)
@@ -127,8 +137,10 @@ void TInput::Release(TMouseButton button)
     if ((held_ & ButtonBit(button)) == 0)
         return;  // not held here: its press went to no pane of this window
     held_ &= ~ButtonBit(button);
-    if (holder_)
+    if (holder_) {
         Handle(TPointerPhase::Up, button, {});
+        editEnded_ = true;
+    }
     if (held_ == 0)
         holder_.reset();
 }

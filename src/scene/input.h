@@ -9,6 +9,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 // What sends a pointer event. Touch and pen act as the left button.
 enum class TPointerKind { Mouse, Pen, Touch };
@@ -66,9 +67,17 @@ public:
     // press and release a button's, by the same rules as the mouse.
     void Key(TPlanView view, TKey key, bool down, bool fine, bool repeat);
 
+    // The focused plan pane lost the keyboard: the buttons its keys hold are released, as their key-ups
+    // will go elsewhere.
+    void KeysLost();
+
     // Where pane `view`'s keyboard pointer stands, in its pixels: at first the pane pixel of the world
     // origin, clamped into the pane.
     TPointerAt KeyboardPointer(TPlanView view) const;
+
+    // True once after an edit ended (a release in a plan pane, a keyboard click, a keyboard step while a key
+    // holds a button): the moment to tell a screen reader what changed, never once per frame.
+    bool TakeEditEnded() { return std::exchange(editEnded_, false); }
 
     // True while any button is held: the shell keeps the pointer captured until this turns false.
     bool Holding() const { return held_ != 0; }
@@ -110,4 +119,5 @@ private:
     TPointerKind pointerKind_ = TPointerKind::Mouse;
     std::array<std::optional<TPointerAt>, 3> keyboard_;  // each plan pane's keyboard pointer, once used
     unsigned keyButtons_ = 0;                            // ButtonBit of the buttons Space and Escape hold
+    bool editEnded_ = false;
 };

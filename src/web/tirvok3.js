@@ -170,6 +170,74 @@ class Pointers {
   }
 }
 
+// The engine's TKey numbers by KeyboardEvent.key.
+const Keys = { ArrowLeft: 0, ArrowRight: 1, ArrowUp: 2, ArrowDown: 3, Enter: 4, ' ': 5, Escape: 6 };
+// The keyboard pointer's cross reaches this many pixels from its centre.
+const CrossArm = 4;
+
+// Editing without a mouse: the focus goes through the tools from Kamera, then the plan views, and a
+// focused plan view hands its keys to the engine, which steps, clicks and holds with its keyboard pointer.
+// The pointer shows over the view (an inverting cross, never in the canvas) while the view has the focus
+// after keyboard use.
+class Keyboard {
+  constructor(shell, toolGroup) {
+    this.shell = shell;
+    this.used = false; // the keyboard was used in the focused view since it got the focus
+    const tools = [...shell.tools.entries()].sort(([a], [b]) => a - b).map(([, button]) => button);
+    toolGroup.append(...tools);
+    toolGroup.parentNode.append(toolGroup, ...shell.planes); // the order of the work, not of the layout
+    this.crosses = shell.planes.map((canvas, pane) => this.watch(canvas, pane));
+    tools[0].focus({ preventScroll: true });
+  }
+
+  watch(canvas, pane) {
+    canvas.tabIndex = 0;
+    const cross = canvas.parentNode.appendChild(document.createElement('div'));
+    const arm = `${2 * CrossArm + 1}px`;
+    Object.assign(cross.style, {
+      position: 'absolute', width: arm, height: arm, pointerEvents: 'none', mixBlendMode: 'difference',
+      background: `linear-gradient(#fff, #fff) center / ${arm} 1px no-repeat, ` +
+        `linear-gradient(#fff, #fff) center / 1px ${arm} no-repeat`, display: 'none',
+    });
+    const key = (e, down) => {
+      if (!(e.key in Keys) || e.altKey || e.ctrlKey || e.metaKey) return;
+      e.preventDefault(); // no scrolling, no click
+      this.used = true;
+      const x = this.shell.engine.x;
+      this.shell.showTool(x.tv_key(pane, Keys[e.key], down ? 1 : 0, e.shiftKey ? 1 : 0, e.repeat ? 1 : 0));
+      this.show();
+    };
+    canvas.addEventListener('keydown', (e) => key(e, true));
+    canvas.addEventListener('keyup', (e) => key(e, false));
+    canvas.addEventListener('focus', () => {
+      this.used = canvas.matches(':focus-visible');
+      this.show();
+    });
+    canvas.addEventListener('blur', () => {
+      this.shell.showTool(this.shell.engine.x.tv_keys_lost());
+      this.show();
+    });
+    canvas.addEventListener('pointerdown', () => {
+      this.used = false;
+      this.show();
+    });
+    return cross;
+  }
+
+  // Shows the focused view's keyboard pointer where the engine has it, and no other.
+  show() {
+    this.crosses.forEach((cross, pane) => {
+      const canvas = this.shell.planes[pane];
+      const shown = this.used && document.activeElement === canvas;
+      cross.style.display = shown ? 'block' : 'none';
+      if (!shown) return;
+      const at = this.shell.engine.x.tv_keyboard_pointer(pane);
+      cross.style.left = `${canvas.offsetLeft + (at % 65536) - CrossArm}px`;
+      cross.style.top = `${canvas.offsetTop + Math.floor(at / 65536) - CrossArm}px`;
+    });
+  }
+}
+
 class Shell {
   constructor(engine) {
     this.engine = engine;
@@ -239,6 +307,7 @@ class Shell {
       if (text(Text.spokenDescription)) made.setAttribute('aria-description', text(Text.spokenDescription));
     }
     this.pointers = new Pointers(this);
+    this.keyboard = new Keyboard(this, toolGroup);
   }
 
   makePane(pane, width, height) {

@@ -159,6 +159,32 @@ TIRVOK_EXPORT(tv_cancel) int tv_cancel()
 // 1 while a button is held, so the page keeps the pointer captured; 0 otherwise.
 TIRVOK_EXPORT(tv_holding) int tv_holding() { return Shell().input.Holding() ? 1 : 0; }
 
+// A key (0 ArrowLeft, 1 ArrowRight, 2 ArrowUp, 3 ArrowDown, 4 Return, 5 Space, 6 Escape) went down or up
+// while plan pane `pane` has the keyboard focus; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_key) int tv_key(int pane, int key, int down, int fine, int repeat)
+{
+    TInput& input = Shell().input;
+    if (pane >= 0 && pane <= int(TPlanView::YZ) && key >= 0 && key <= int(TKey::Escape))
+        input.Key(TPlanView(pane), TKey(key), down != 0, fine != 0, repeat != 0);
+    return int(input.Tool());
+}
+
+// The focused plan pane lost the keyboard; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_keys_lost) int tv_keys_lost()
+{
+    Shell().input.KeysLost();
+    return int(Shell().input.Tool());
+}
+
+// Where plan pane `pane`'s keyboard pointer stands: x + 65536 * y, in its pixels.
+TIRVOK_EXPORT(tv_keyboard_pointer) int tv_keyboard_pointer(int pane)
+{
+    if (pane < 0 || pane > int(TPlanView::YZ))
+        return 0;
+    const TPointerAt at = Shell().input.KeyboardPointer(TPlanView(pane));
+    return at.x + 65536 * at.y;
+}
+
 // A click on tool button `tool`; returns the tool that is down afterwards.
 TIRVOK_EXPORT(tv_click_tool) int tv_click_tool(int tool)
 {

@@ -51,10 +51,18 @@ TForm1::TForm1(HINSTANCE instance, int showCommand) : scene_(std::make_unique<TS
     dpi_ = WindowDpi(hwnd_);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i)
         MakeControl(i);
-    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ})
-        pane->Mouse = [this](HWND from, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (TPlanView view : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ}) {
+        TImagePane& pane = *panes_[std::size_t(view)];
+        pane.Mouse = [this](HWND from, UINT message, WPARAM wParam, LPARAM lParam) {
             Pointer(from, message, wParam, lParam);
         };
+        pane.Key = [this, view](UINT message, WPARAM wParam, LPARAM lParam) { Key(view, message, wParam, lParam); };
+    }
+    // The keyboard goes through the work in order: the tools from Kamera, then the plan views.
+    HWND order[] = {BKamera, BOdak, BPrizma, BSonPrizma, EkranXY->Handle(), EkranXZ->Handle(), EkranYZ->Handle()};
+    SetWindowPos(order[0], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        SetWindowPos(order[i], order[i - 1], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ApplyDpi(dpi_);
     // Focus rectangles stay hidden until the keyboard is used (Tab, Space and the rest then show them),
     // unless the user asked to see keyboard cues always.
@@ -240,27 +248,6 @@ void TForm1::SaatTimer()
     }
 }
 
-void TForm1::Pointer(HWND from, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_CAPTURECHANGED) {
-        if (reinterpret_cast<HWND>(lParam) != from)
-            CancelPointer();
-        return;
-    }
-    input_.Pointer(PointerEvent(from, message, wParam, lParam, {EkranXY, EkranXZ, EkranYZ}));
-    if (input_.Holding() && GetCapture() != from)
-        SetCapture(from);
-    else if (!input_.Holding() && GetCapture() == from)
-        ReleaseCapture();  // its WM_CAPTURECHANGED finds nothing held
-    tools_.Set(input_.Tool());
-}
-
-void TForm1::CancelPointer()
-{
-    input_.Cancel();
-    tools_.Set(input_.Tool());
-}
-
 LRESULT CALLBACK TForm1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -287,7 +274,13 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (const TTool tool = tools_.ToolOf(reinterpret_cast<HWND>(lParam));
             tool != TTool::None && (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED)) {
             input_.ClickTool(tool);
-            tools_.Set(input_.Tool());
+            Mirror();
+            return 0;
+        }
+        // Return with no default button: the dialog manager's IDOK, a click on the focused tool.
+        if (LOWORD(wParam) == IDOK && lParam == 0 && tools_.ToolOf(GetFocus()) != TTool::None) {
+            input_.ClickTool(tools_.ToolOf(GetFocus()));
+            Mirror();
             return 0;
         }
         break;
@@ -339,7 +332,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         // Keyboard focus goes back to the control that had it, the first tool at first, after any
         // activation, a restore from minimised included.
-        SetFocus(focus_ != nullptr && IsChild(hwnd_, focus_) ? focus_ : BPrizma);  // first in the keyboard order
+        SetFocus(focus_ != nullptr && IsChild(hwnd_, focus_) ? focus_ : BKamera);  // first in the keyboard order
         return 0;
     case WM_SIZE: {
         // Each time the window becomes maximised it is placed once more where it now stands: Wine with no

@@ -57,6 +57,10 @@ private:
     void Pointer(HWND from, UINT message, WPARAM wParam, LPARAM lParam);
     // The platform took the pointer away, or the window went inactive or hidden: every held button lets go.
     void CancelPointer();
+    // A key message (or WM_KILLFOCUS) of plan pane `view`, for the input model.
+    void Key(TPlanView view, UINT message, WPARAM wParam, LPARAM lParam);
+    // Shows the input model's tool in the buttons and each plan pane's keyboard pointer.
+    void Mirror();
     // Font, icons and every control's place for the window's current DPI.
     void ApplyDpi(UINT dpi);
     // The first show, as the start's show command asks; maximised by default.

@@ -9,6 +9,8 @@
 namespace {
 
 constexpr wchar_t kPaneClass[] = L"TirvokPane";
+// The keyboard pointer's cross reaches this many pane pixels from its centre.
+constexpr int kCrossArm = 4;
 
 // floor(a / b) for b > 0, also for negative a.
 int FloorDiv(long long a, long long b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
@@ -44,8 +46,8 @@ TImagePane::TImagePane(HWND parent, int width, int height) : width_(width), heig
     previous_ = SelectObject(memory_, dib_);
 
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    hwnd_ = CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, parent, nullptr, instance,
-                            this);
+    hwnd_ = CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, width, height, parent,
+                            nullptr, instance, this);
 }
 
 TImagePane::~TImagePane()
@@ -93,6 +95,21 @@ LRESULT TImagePane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (Mouse)
             Mouse(hwnd_, message, wParam, lParam);
         return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+    case WM_GETDLGCODE: {
+        // Arrows, Space, Return and Escape are the pane's; Tab still moves the focus on.
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        const bool own = msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) &&
+                         (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (own ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_KILLFOCUS:
+        if (Key)
+            Key(message, wParam, lParam);
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        return 0;
+    case WM_SETFOCUS: InvalidateRect(hwnd_, nullptr, FALSE); return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -106,7 +123,36 @@ void TImagePane::Paint()
     // Nearest pixel: at 200 % every pane pixel is an exact 2 x 2 block, at 150 % the edges stay sharp.
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, 0, 0, client.right, client.bottom, memory_, 0, 0, width_, height_, SRCCOPY);
+    if (ShowsKeyboardPointer()) {
+        // An inverting cross shows on every colour the views draw; pane pixels to screen pixels as painted.
+        const auto screen = [&](int pane, int size, int span) { return MulDiv(pane, size, span); };
+        const auto invert = [&](int x0, int y0, int x1, int y1) {
+            const int left = screen(x0, client.right, width_), top = screen(y0, client.bottom, height_);
+            PatBlt(dc, left, top, screen(x1, client.right, width_) - left, screen(y1, client.bottom, height_) - top,
+                   DSTINVERT);
+        };
+        const POINT c = keyboardPointer_;
+        invert(c.x - kCrossArm, c.y, c.x + kCrossArm + 1, c.y + 1);
+        invert(c.x, c.y - kCrossArm, c.x + 1, c.y);
+        invert(c.x, c.y + 1, c.x + 1, c.y + kCrossArm + 1);
+    }
     EndPaint(hwnd_, &ps);
+}
+
+void TImagePane::SetKeyboardPointer(POINT at)
+{
+    if (at.x == keyboardPointer_.x && at.y == keyboardPointer_.y)
+        return;
+    keyboardPointer_ = at;
+    if (ShowsKeyboardPointer())
+        InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TImagePane::KeyboardUsed(bool used)
+{
+    if (used != keyboardUsed_ && GetFocus() == hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    keyboardUsed_ = used;
 }
 
 // Screen pixels to pane pixels: floor(x * 96 / dpi), so a pointer left of or above the pane stays negative.

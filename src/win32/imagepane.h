@@ -34,6 +34,15 @@ public:
 
     // Gets the pane's mouse button and move messages, and WM_CAPTURECHANGED, as the pane got them.
     std::function<void(HWND, UINT, WPARAM, LPARAM)> Mouse;
+    // Gets the pane's WM_KEYDOWN and WM_KEYUP, and WM_KILLFOCUS when it loses the keyboard.
+    std::function<void(UINT, WPARAM, LPARAM)> Key;
+
+    // Where the keyboard pointer stands, in pane pixels; shown while the pane has the keyboard after
+    // keyboard use, inverted over the image (never in the raster).
+    void SetKeyboardPointer(POINT at);
+    // The keyboard was (true) or the mouse was (false) used last: the pointer shows only after keys.
+    void KeyboardUsed(bool used);
+    bool ShowsKeyboardPointer() const { return keyboardUsed_ && GetFocus() == hwnd_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -47,4 +56,6 @@ private:
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    POINT keyboardPointer_{};
+    bool keyboardUsed_ = false;
 };

@@ -166,20 +166,20 @@ async def check_controls(browser, failures, label, space_clicks=True):
                                  " return [e.getAttribute('aria-label'), e.title, e.textContent]; })")
     failures.check(spoken == [["XY görünümü, üstten", "", ""], ["Bakış azimutu", "", spoken[1][2]],
                               [None, "Kamera ekle", "Kamera"]], f"{label}: names and tooltip {spoken}")
-    await browser.value("document.activeElement.blur() || true")
-    await browser.key("Tab", "Tab")
+    # The session's clicks moved the focus's starting point: start again from the first tool.
+    await browser.value("document.getElementById('BKamera').focus() || true")
     if not space_clicks:
         # Headless Firefox over BiDi activates no button by key (not even a bare page's): Tab order only.
         await browser.key("Tab", "Tab")
         focused = await browser.value("document.activeElement.id")
-        failures.check(focused == "BKamera", f"{label}: the second Tab stop is {focused}")
+        failures.check(focused == "BOdak", f"{label}: the second Tab stop is {focused}")
         return
     await browser.key(" ", "Space", " ")
     state = await browser.value("[document.activeElement.id, document.activeElement.getAttribute('aria-pressed')]")
-    failures.check(state == ["BPrizma", "true"], f"{label}: Tab and Space put the first tool down: {state}")
+    failures.check(state == ["BKamera", "true"], f"{label}: Tab and Space put the first tool down: {state}")
     await browser.key("Tab", "Tab")
     await browser.key(" ", "Space", " ")
-    state = await browser.value("['BPrizma', 'BKamera'].map((id) => "
+    state = await browser.value("['BKamera', 'BOdak'].map((id) => "
                                 "document.getElementById(id).getAttribute('aria-pressed'))")
     failures.check(state == ["false", "true"], f"{label}: the next tool raises the first: {state}")
 
@@ -226,6 +226,55 @@ async def check_pointers(browser, failures, url, label, driven=("mouse", "touch"
         down = await browser.value("[...document.querySelectorAll('[aria-pressed=true]')].map((b) => b.id).join('+')")
         failures.check(shown == camera and (down or "none") == tools,
                        f"{label}: {name}: camera {shown}, tools {down or 'none'}; want {camera}, {tools}")
+
+
+# A key session and its mouse twin: Kamera down, a click at (120, 90) in the top view, a drag from there to
+# (100, 90), then a right click at the front view's origin; keys as (key, code, text, phases, shift).
+KEY_SESSION = [("Tab", "Tab")] * 4 + [("ArrowRight", "ArrowRight")] * 2 + [
+    ("ArrowUp", "ArrowUp"), ("Enter", "Enter", "\r"), (" ", "Space", " ", ("down",)), ("ArrowLeft", "ArrowLeft"),
+    ("ArrowLeft", "ArrowLeft"), (" ", "Space", " ", ("up",)), ("Tab", "Tab"), ("Escape", "Escape")]
+MOUSE_TWIN = [("EkranXY", 120, 90, [("down", 0), ("up", 0), ("down", 0)]), ("EkranXY", 110, 90, []),
+              ("EkranXY", 100, 90, [("up", 0)]), ("EkranXZ", 100, 100, [("down", 2), ("up", 2)])]
+TAB_ORDER = ["BOdak", "BPrizma", "BSonPrizma", "EkranXY", "EkranXZ", "EkranYZ"]
+
+
+async def check_keys(browser, failures, url, label, space_clicks=True):
+    """The focus starts on Kamera and goes in the order of the work; a key session ends on the pixels of its
+    mouse twin, with the keyboard pointer shown over the focused view and never drawn into it."""
+    await browser.open(url)
+    await ticks_pass(browser)
+    order = [await browser.value("document.activeElement.id")]
+    for _ in TAB_ORDER:
+        await browser.key("Tab", "Tab")
+        order.append(await browser.value("document.activeElement.id"))
+    failures.check(order == ["BKamera"] + TAB_ORDER, f"{label}: focus order {order}")
+    states = []
+    for twin in (False, True):
+        await browser.open(url)
+        boxes = await places(browser)
+        kamera = boxes["BKamera"]
+        if twin or not space_clicks:  # headless Firefox over BiDi activates no button by key
+            await browser.click(int(kamera[0] + kamera[2] / 2), int(kamera[1] + kamera[3] / 2))
+        else:
+            await browser.key(" ", "Space", " ")
+        if twin:
+            for pane, x, y, buttons in MOUSE_TWIN:
+                at = (boxes[pane][0] + x, boxes[pane][1] + y)
+                await browser.mouse([("move", *at, 0)] + [(kind, *at, button) for kind, button in buttons])
+        else:
+            if not space_clicks:
+                await browser.value("document.getElementById('BKamera').focus() || true")
+            for key, code, *rest in KEY_SESSION:
+                await browser.key(key, code, *rest)
+        await ticks_pass(browser)
+        states.append(await browser.value(READ_PAGE))
+        if not twin:
+            cross = await browser.value("[...document.querySelectorAll('div')].filter((d) => d.style.display === "
+                                        "'block' && d.style.mixBlendMode).map((d) => [d.offsetLeft, d.offsetTop])")
+            left, top = boxes["EkranXZ"][:2]
+            failures.check(cross == [[left + 96, top + 96]], f"{label}: the keyboard pointer shows at {cross}")
+    failures.check(states[0] == states[1], f"{label}: the key session differs from its mouse twin: "
+                   f"{states[0]['tool']} {states[0]['readouts'][:6]} / {states[1]['tool']} {states[1]['readouts'][:6]}")
 
 
 async def check_before_first_frame(browser, failures, url, label):
@@ -304,6 +353,7 @@ async def main(page, replay, session):
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
                 await check_pointers(chromium, failures, http_url, "chromium")
+                await check_keys(chromium, failures, http_url, "chromium")
                 await check_before_first_frame(chromium, failures, http_url, "chromium")
                 await chromium.open(http_url)
                 for scale in (2, 1.5):
@@ -328,6 +378,7 @@ async def main(page, replay, session):
                 await check_controls(firefox, failures, "firefox", space_clicks=False)
                 # Firefox's WebDriver has no pen and no touch cancel.
                 await check_pointers(firefox, failures, file_url, "firefox", driven=("mouse", "touch"))
+                await check_keys(firefox, failures, file_url, "firefox", space_clicks=False)
                 await check_opens(firefox, failures, http_url, ",", "firefox over http://")
             async with Firefox([], prefs={"layout.css.devPixelsPerPx": "2"}) as firefox:
                 await firefox.open(file_url)

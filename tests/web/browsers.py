@@ -209,12 +209,17 @@ class Chromium(Browser):
             await self.call("Input.dispatchTouchEvent", {"type": event, "touchPoints": points})
             if event == "touchCancel":
                 active.clear()
+        # Left on, the emulation would hold back the mouse's moves of later steps.
+        await self.call("Emulation.setTouchEmulationEnabled", {"enabled": False})
 
-    async def key(self, key, code, text=""):
-        for kind in ("keyDown", "keyUp"):
+    async def key(self, key, code, text="", phases=("down", "up")):
+        """A real key: pressed and let go, or only one of the two (`phases`)."""
+        codes = {"Tab": 9, " ": 32, "Enter": 13, "Escape": 27, "ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39,
+                 "ArrowDown": 40}
+        for phase in phases:
             await self.call("Input.dispatchKeyEvent", {
-                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
-                "windowsVirtualKeyCode": {"Tab": 9, " ": 32}.get(key, 0)})
+                "type": "keyDown" if phase == "down" else "keyUp", "key": key, "code": code,
+                "text": text if phase == "down" else "", "windowsVirtualKeyCode": codes.get(key, 0)})
 
     async def screenshot(self):
         shot = await self.call("Page.captureScreenshot", {"format": "png"})
@@ -286,11 +291,13 @@ class Firefox(Browser):
             {"type": "pointer", "id": f"{kind}{contact}", "parameters": {"pointerType": kind}, "actions": steps}
             for contact, steps in sources.items()]})
 
-    async def key(self, key, code, text=""):
-        value = {"Tab": "\ue004"}.get(key, key)  # WebDriver's code point for Tab
+    async def key(self, key, code, text="", phases=("down", "up")):
+        """A real key: pressed and let go, or only one of the two (`phases`)."""
+        value = {"Tab": "\ue004", "Enter": "\ue007", "Escape": "\ue00c", "ArrowLeft": "\ue012", "ArrowUp": "\ue013",
+                 "ArrowRight": "\ue014", "ArrowDown": "\ue015"}.get(key, key)  # WebDriver's code points
         await self.call("input.performActions", {"context": self.context, "actions": [
             {"type": "key", "id": "keyboard",
-             "actions": [{"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]})
+             "actions": [{"type": "keyDown" if phase == "down" else "keyUp", "value": value} for phase in phases]}]})
 
     async def screenshot(self):
         shot = await self.call("browsingContext.captureScreenshot", {"context": self.context})
