@@ -81,10 +81,15 @@ function windowSize(win, separator) {
 }
 
 // Scales the whole window down, as one piece, to the viewport when the viewport is smaller: every control
-// keeps its place and size in the window, nothing reflows, nothing is left to scroll to.
+// keeps its place and size in the window, nothing reflows, nothing is left to scroll to. Where a tenth
+// smaller makes every pane pixel a whole number of device pixels, the window takes that scale: crisp panes.
 function fitWindow(win, width, height) {
   const view = document.documentElement;
-  const scale = Math.min(1, view.clientWidth / width, view.clientHeight / height);
+  let scale = Math.min(1, view.clientWidth / width, view.clientHeight / height);
+  const device = scale * window.devicePixelRatio;
+  if (scale < 1 && Math.floor(device) >= 1 && Math.floor(device) / device >= 0.9) {
+    scale = Math.floor(device) / window.devicePixelRatio;
+  }
   Object.assign(win.style, { width: `${width}px`, height: `${height}px`,
                              transform: scale < 1 ? `scale(${scale})` : '' });
   return scale;

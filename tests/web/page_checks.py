@@ -69,10 +69,12 @@ async def check_installs_offline(chromium, failures, url, server):
 
 
 async def check_fits_phone(chromium, failures, url):
-    """On a 390 x 844 phone, upright and on its side, the whole window is in view with nothing to scroll or
-    zoom, and its size does not follow the readouts' numbers."""
+    """On a 390 x 844 phone, upright and on its side, and in a small window, the whole window is in view with
+    nothing to scroll or zoom, and its size does not follow the readouts' numbers."""
     sizes = set()
-    for width, height in ((390, 844), (844, 390)):
+    # A phone upright and on its side; a small window at device scale 3, where a scale a tenth smaller than
+    # the viewport's (0.67 for 0.70) makes each pane pixel an exact 2 x 2 block of device pixels.
+    for width, height in ((390, 844), (844, 390), (500, 400)):
         await chromium.call("Emulation.setDeviceMetricsOverride", {
             "width": width, "height": height, "deviceScaleFactor": 3, "mobile": True})
         await chromium.open(url)
@@ -87,7 +89,8 @@ async def check_fits_phone(chromium, failures, url):
               const view = document.scrollingElement;
               return {box: [box.left, box.top, box.right, box.bottom], width: innerWidth, height: innerHeight,
                       scroll: [view.scrollWidth, view.scrollHeight, view.clientWidth, view.clientHeight],
-                      zoom: visualViewport.scale, size: document.getElementById('tirvok3-window').offsetWidth};
+                      zoom: visualViewport.scale, size: document.getElementById('tirvok3-window').offsetWidth,
+                      pane: document.getElementById('EkranXY').getBoundingClientRect().width * devicePixelRatio};
             })()""")
             left, top, right, bottom = page["box"]
             scroll = page["scroll"]
@@ -97,6 +100,9 @@ async def check_fits_phone(chromium, failures, url):
                            f"chromium {width}x{height}: window at {page['box']} in {page['width']}x{page['height']}")
             failures.check(scroll[0] <= scroll[2] and scroll[1] <= scroll[3] and page["zoom"] == 1,
                            f"chromium {width}x{height}: scrolls {scroll} or zoomed {page['zoom']}")
+            if (width, height) == (500, 400):
+                failures.check(abs(page["pane"] - 400) < 0.01, f"chromium {width}x{height}: a pane is {page['pane']}"
+                               " device pixels wide, not 2 per pane pixel")
             sizes.add(page["size"])
     await chromium.call("Emulation.clearDeviceMetricsOverride")
     failures.check(len(sizes) == 1, f"chromium: the window's width follows the readouts: {sorted(sizes)}")
