@@ -10,6 +10,7 @@
 
 #include <QColor>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <map>
@@ -33,6 +34,9 @@ inline constexpr QRect kBKamera{424, 16, 137, 22};
 inline constexpr QRect kBOdak{424, 40, 137, 22};
 inline constexpr QRect kBPrizma{424, 64, 137, 22};
 inline constexpr QRect kBSonPrizma{424, 88, 137, 22};
+inline constexpr QRect kTools[] = {kBKamera, kBOdak, kBPrizma, kBSonPrizma};
+// How much bluer than red and green a pixel of a tool's caption is at least.
+inline constexpr int kCaptionBlue = 100;
 // A spot of bare window background, where the pointer rests when it should touch nothing.
 inline constexpr QPoint kBareSpot{700, 500};
 // How far inside a tool's edge the Windows program draws its focus rectangle.
@@ -133,13 +137,15 @@ protected:
         window_ = std::make_unique<ProgramWindow>(*display_);
         ASSERT_TRUE(window_->Start(ProgramCommand(TIRVOK3_BINARY))) << "no window titled \"Tirvok 3\" showed up";
         // The window stands where it will stay: a window manager has maximised it (Wine then places it once
-        // more itself), it did not move while the shot was taken, and a frame has drawn the top view's grid
-        // (the panes start plain white).
-        start_ = window_->ShotWhen([&](const WindowShot& s) {
-            return window_->Placed() && At(s, Pane::XY, {10, 10}) == kBlack;
-        });
+        // more itself), and it did not move while the shot was taken. And it is drawn: the face, every tool
+        // with its caption, and a frame in the top view, a grid dot with white beside it. A window the
+        // program has not painted yet shows black where it is not filled (Wine's under openbox, for a second
+        // or more on a loaded machine), which is no grid dot.
+        start_ = window_->ShotWhen([&](const WindowShot& s) { return window_->Placed() && Drawn(s); });
         ASSERT_TRUE(window_->Placed()) << "the window manager did not maximise the window";
-        ASSERT_EQ(At(start_, Pane::XY, {10, 10}), kBlack) << "no frame was drawn";
+        ASSERT_TRUE(Drawn(start_)) << "the window was not drawn: XY (10, 10) " << At(start_, Pane::XY, {10, 10})
+                                   << ", XY (15, 15) " << At(start_, Pane::XY, {15, 15}) << ", face "
+                                   << AtClient(start_, kBareSpot);
     }
 
     void TearDown() override
@@ -183,6 +189,21 @@ protected:
     static QImage PaneImage(const WindowShot& shot, Pane pane)
     {
         return Part(shot, QRect(PaneOrigin(pane), QSize(kPaneSize, kPaneSize)));
+    }
+
+    // True when the window shows its face, every tool's caption (bluish pixels) and a frame's grid.
+    static bool Drawn(const WindowShot& shot)
+    {
+        const auto captioned = [&](QRect button) {
+            const QImage part = Part(shot, button);
+            for (int y = 0; y < part.height(); ++y)
+                for (int x = 0; x < part.width(); ++x)
+                    if (const QRgb p = part.pixel(x, y); qBlue(p) - std::max(qRed(p), qGreen(p)) > kCaptionBlue)
+                        return true;
+            return false;
+        };
+        return AtClient(shot, kBareSpot) == kSilver && At(shot, Pane::XY, {10, 10}) == kBlack &&
+               At(shot, Pane::XY, {15, 15}) == kWhite && std::all_of(std::begin(kTools), std::end(kTools), captioned);
     }
 
     // True when a tool is drawn down: along the middle of its top edge the two outermost rows are in

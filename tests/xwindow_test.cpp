@@ -125,7 +125,7 @@ TEST_F(XWindowTest, RightClickInTopViewRaisesEveryTool)
 
         window_->Click(InPane(Pane::XY, {50, 50}), 3);
         const WindowShot up = window_->ShotWhen([&](const WindowShot& s) { return LooksAsAtStart(s, button); });
-        for (QRect any : {kBKamera, kBOdak, kBPrizma, kBSonPrizma})
+        for (QRect any : kTools)
             EXPECT_TRUE(LooksAsAtStart(up, any)) << "every tool is up";
 
         // With no tool down a left drag, even into the edge margin, changes nothing. The camera then goes
