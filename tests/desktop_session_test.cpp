@@ -85,7 +85,7 @@ protected:
     {
         ASSERT_TRUE(display_.StartWindowManager(wm_, {"openbox", "--sm-disable"}, Scratch("openbox.log")))
             << "openbox did not start";
-        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)));
+        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY))) << "the program's output:\n" << window.Log();
     }
 
     QTemporaryDir scratch_;

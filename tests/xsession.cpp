@@ -20,7 +20,6 @@ extern char** environ;
 namespace {
 
 inline constexpr int kPollMs = 20;
-inline constexpr int kStopGraceMs = 2'000;
 inline constexpr int kExecFailed = 127;
 // The descriptor a child gets its passed one as (Xvfb -displayfd 3).
 inline constexpr int kPassedFd = 3;
@@ -38,8 +37,8 @@ std::vector<char*> CStrings(const std::vector<std::string>& strings)
 }
 
 // Starts argv with env, standard output and error going to outFd and errFd, and passFd (when 0 or more)
-// as descriptor 3. The child is sent SIGTERM when the test process dies, so no X server or program
-// outlives a crashed test.
+// as descriptor 3. The child leads a process group of its own, so whatever it starts can be stopped with
+// it, and is sent SIGTERM when the test process dies, so no X server or program outlives a crashed test.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd, int errFd,
             int passFd = -1)
 {
@@ -49,6 +48,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     const pid_t pid = fork();
     if (pid != 0)
         return pid;  // the parent, or -1
+    setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent)
         _exit(kExecFailed);
@@ -161,12 +161,16 @@ bool ChildProcess::Running()
     return false;
 }
 
+// TERM lets the process end its own (tests/wine.sh stops every Wine process of its prefix), which can
+// take seconds on a loaded machine; then whatever is left of its group is killed, so nothing of it (no
+// window of a program started under Wine) is still there when the next one starts.
 void ChildProcess::Stop()
 {
     if (!Running())
         return;
     kill(pid_, SIGTERM);
-    ReapBy(pid_, NowMs() + kStopGraceMs);
+    ReapBy(pid_, NowMs() + kWaitMs);
+    kill(-pid_, SIGKILL);
     pid_ = -1;
 }
 
