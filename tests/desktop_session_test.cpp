@@ -85,7 +85,11 @@ protected:
     {
         ASSERT_TRUE(display_.StartWindowManager(wm_, {"openbox", "--sm-disable"}, Scratch("openbox.log")))
             << "openbox did not start";
-        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY))) << "the program's output:\n" << window.Log();
+        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)))
+            << "the program's output:\n"
+            << window.Log() << "windows:\n"
+            << display_.Run({"xwininfo", "-root", "-tree"}).value_or("(none)") << "\nwm:\n"
+            << display_.Run({"wmctrl", "-m"}).value_or("(none)") << display_.Run({"wmctrl", "-l"}).value_or("(none)");
     }
 
     QTemporaryDir scratch_;

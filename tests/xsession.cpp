@@ -21,6 +21,8 @@ namespace {
 
 inline constexpr int kPollMs = 20;
 inline constexpr int kExecFailed = 127;
+// How long one probe window may take to be managed before another is tried.
+inline constexpr int kProbeMs = 5'000;
 // The descriptor a child gets its passed one as (Xvfb -displayfd 3).
 inline constexpr int kPassedFd = 3;
 
@@ -205,16 +207,28 @@ bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geo
     return Run({"xdotool", "getdisplaygeometry"}).has_value();
 }
 
+// A window manager answers wmctrl early in its start-up, and a window mapped before the start-up ends
+// can be lost: openbox under load left the program's window unmapped and unmanaged for good. So the
+// manager counts as up once it manages a window of ours, a small xmessage, started anew each few
+// seconds until one is managed (a lost one never will be).
 bool VirtualDisplay::StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command,
                                         const std::string& logPath)
 {
     if (!wm.Start(command, env_, logPath))
         return false;
-    for (const long long start = NowMs(); !Run({"wmctrl", "-m"}); SleepMs(kPollMs))
-        if (NowMs() - start > kWaitMs)
+    const std::string title = "window manager probe";
+    const long long start = NowMs();
+    while (NowMs() - start <= kWaitMs) {
+        ChildProcess probe;
+        if (!probe.Start({"xmessage", "-title", title, title}, env_, logPath + ".probe"))
             return false;
-    windowManager_ = true;
-    return true;
+        for (const long long shown = NowMs(); NowMs() - shown < kProbeMs; SleepMs(kPollMs))
+            if (Run({"wmctrl", "-l"}).value_or("").find(title) != std::string::npos) {
+                windowManager_ = true;
+                return true;
+            }
+    }
+    return false;
 }
 
 namespace {
