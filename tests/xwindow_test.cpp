@@ -2,11 +2,13 @@
 
 #include "xwindow_fixture.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace xwindow {
 namespace {
 
+constexpr Pane kPanes[] = {Pane::View3B, Pane::XY, Pane::XZ, Pane::YZ};
 // Movements in the edge margin while the button is held; each scrolls one pixel.
 constexpr int kScrollMoves = 6;
 
@@ -237,7 +239,15 @@ TEST_F(WindowsShellTest, HighContrastDrawsFaceCaptionsAndToolsInSystemColours)
     ASSERT_NE(contrast["redirected"], "") << contrast["error"];
     ASSERT_NE(contrast["redirected"], "0") << "the program asks for the high-contrast setting";
     EXPECT_EQ(contrast["face"], "000000");
-    const WindowShot shot = window_->ShotWhen([&](const WindowShot& s) { return AtClient(s, kBareSpot) == kBlack; });
+    // Waits for the whole window redrawn: the panes too, which the new face covers for a moment under Wine.
+    const auto panesAsAtStart = [&](const WindowShot& s) {
+        return std::all_of(std::begin(kPanes), std::end(kPanes),
+                           [&](Pane pane) { return PaneImage(s, pane) == PaneImage(start_, pane); });
+    };
+    const WindowShot shot = window_->ShotWhen([&](const WindowShot& s) {
+        return AtClient(s, kBareSpot) == kBlack && AtClient(s, kBOdak.topLeft() + QPoint(6, 11)) == kBlack &&
+               panesAsAtStart(s);
+    });
 
     EXPECT_EQ(AtClient(shot, kBareSpot), kBlack) << "the face is the system's button face";
     EXPECT_EQ(AtClient(shot, kBOdak.topLeft() + QPoint(6, 11)), kBlack) << "and so is a tool's";
@@ -254,7 +264,7 @@ TEST_F(WindowsShellTest, HighContrastDrawsFaceCaptionsAndToolsInSystemColours)
     }
     EXPECT_GT(yellow, 20);
     EXPECT_EQ(blue, 0);
-    for (Pane pane : {Pane::View3B, Pane::XY, Pane::XZ, Pane::YZ})
+    for (Pane pane : kPanes)
         EXPECT_TRUE(PaneImage(shot, pane) == PaneImage(start_, pane)) << "the panes keep the scene's colours";
 }
 
