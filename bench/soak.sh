@@ -30,41 +30,34 @@ for tool in Xvfb xdotool; do
 done
 [ -x "$PROGRAM" ] || { echo "soak: no program at $PROGRAM (build it first)" >&2; exit 2; }
 
-display=""
-for n in $(seq 91 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || { echo "soak: no free X display" >&2; exit 2; }
-
 xvfb_pid=""
 app_pid=""
+scratch=$(mktemp -d)
 cleanup()
 {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
+    rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes a free display itself and writes its number to fd 3 once it accepts clients there.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 50); do
-    xdotool getmouselocation >/dev/null 2>&1 && break
+for _ in $(seq 600); do
+    [ -s "$scratch/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.1
 done
+[ -s "$scratch/display" ] || { echo "soak: Xvfb did not start" >&2; cat "$scratch/xvfb.log" >&2; exit 2; }
+display=:$(cat "$scratch/display")
+export DISPLAY=$display
 
 "$PROGRAM" >/dev/null 2>&1 &
 app_pid=$!
-wid=""
-for _ in $(seq 100); do
-    wid=$(xdotool search --name '^Tirvok 3$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    sleep 0.1
-done
+# Waits up to a minute for the window to map.
+wid=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tirvok 3$' 2>/dev/null | head -n 1)
 [ -n "$wid" ] || { echo "soak: the window did not appear" >&2; exit 2; }
 
 rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$app_pid/status" 2>/dev/null; }

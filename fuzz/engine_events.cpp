@@ -21,7 +21,7 @@
 namespace {
 
 inline constexpr int kPane = 200;
-inline constexpr double kFrameBudgetMs = 50;  // thread CPU time; a sanitized frame of 2048 prisms takes far less
+inline constexpr double kFrameLimitMs = 5e3;  // thread CPU time: a runaway loop, not slowness (bench/)
 inline constexpr int kHistory = 8;            // events a repeat can replay
 inline constexpr int kFreeSlotsChecked = 4;   // free slots checked after each event; all of them at each frame
 inline constexpr int kMostEvents = 20000;     // per input, repeats included: enough to fill the table
@@ -103,7 +103,7 @@ void Frame(TWindow& w)
     const auto values = ReadoutValues(*w.scene);
     for (double v : values)
         Check(!ReadoutText(v).empty(), "every readout has a text");
-    Check(ThreadCpuMs() - start <= kFrameBudgetMs, "a frame within its CPU budget");
+    Check(ThreadCpuMs() - start <= kFrameLimitMs, "a frame within its sanity limit");
 
     // The same drawing once more on canvases of our own, to see every line's step count.
     Canvas xy(w.panes[0].Raster()), xz(w.panes[1].Raster()), yz(w.panes[2].Raster()), b3(w.panes[3].Raster());

@@ -51,11 +51,11 @@ bool WaitFor(Done done)
 }
 
 // The four panes cut out of a screenshot at `scale` device pixels per window pixel.
-std::vector<QImage> Panes(const ProgramWindow& window, const QImage& shot, int scale = 1)
+std::vector<QImage> Panes(const WindowShot& shot, double scale = 1)
 {
     std::vector<QImage> panes;
     for (QPoint at : kPaneOrigins)
-        panes.push_back(shot.copy(QRect(window.ToScreen(at * scale), QSize(kPaneSize, kPaneSize) * scale)));
+        panes.push_back(shot.Part(QRect((QPointF(at) * scale).toPoint(), QSize(kPaneSize, kPaneSize) * scale)));
     return panes;
 }
 
@@ -75,8 +75,7 @@ protected:
     {
         ASSERT_TRUE(scratch_.isValid());
         // Room for the window at twice its size where it asks to stand, (141, 139).
-        ASSERT_TRUE(display_.Start(scratch_.path().toStdString(), "2048x1600x24"))
-            << "could not start Xvfb on any of :90..:99";
+        ASSERT_TRUE(display_.Start(scratch_.path().toStdString(), "2048x1600x24")) << "could not start Xvfb";
     }
 
     std::string Scratch(const char* name) const { return scratch_.filePath(name).toStdString(); }
@@ -86,7 +85,11 @@ protected:
     {
         ASSERT_TRUE(display_.StartWindowManager(wm_, {"openbox", "--sm-disable"}, Scratch("openbox.log")))
             << "openbox did not start";
-        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)));
+        ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)))
+            << "the program's output:\n"
+            << window.Log() << "windows:\n"
+            << display_.Run({"xwininfo", "-root", "-tree"}).value_or("(none)") << "\nwm:\n"
+            << display_.Run({"wmctrl", "-m"}).value_or("(none)") << display_.Run({"wmctrl", "-l"}).value_or("(none)");
     }
 
     QTemporaryDir scratch_;
@@ -104,13 +107,12 @@ TEST_F(DesktopSessionTest, OpenboxMaximisesAndRestores)
     EXPECT_TRUE(WaitFor([&] { return state().find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos; })) << state();
     EXPECT_NE(state().find("_NET_WM_STATE_MAXIMIZED_VERT"), std::string::npos);
 
-    ASSERT_TRUE(window.Locate());
-    const auto before = Panes(window, window.ShotWhen([&](const QImage& s) { return FrameDrawn(Panes(window, s)); }));
+    const auto before = Panes(window.ShotWhen([&](const WindowShot& s) { return FrameDrawn(Panes(s)); }));
     ASSERT_TRUE(display_.Run({"wmctrl", "-i", "-r", window.Id(), "-b", "remove,maximized_vert,maximized_horz"}));
     EXPECT_TRUE(WaitFor([&] { return window.Locate() && window.Size() == NormalSize(); }))
         << window.Size().width() << " x " << window.Size().height();
     // Same scene, same frame: each pane shows the same pixels at the same place in the window.
-    const auto after = Panes(window, window.ShotWhen([&](const QImage& s) { return FrameDrawn(Panes(window, s)); }));
+    const auto after = Panes(window.ShotWhen([&](const WindowShot& s) { return FrameDrawn(Panes(s)); }));
     for (std::size_t i = 0; i < after.size(); ++i)
         EXPECT_TRUE(after[i] == before[i]) << "pane " << i << " moved or changed";
 }
@@ -137,25 +139,17 @@ TEST_F(DesktopSessionTest, ScaledPanesShowEveryPixelCrisply)
     {
         ProgramWindow window(display_);
         ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY)));
-        // Located anew with each shot: a window may move once after it shows (Wine, with no window manager,
-        // places a maximised window once more).
-        plain = Panes(
-            window, window.ShotWhen([&](const QImage& s) { return window.Locate() && FrameDrawn(Panes(window, s)); }));
+        // Each shot carries the window's place: a window may move once after it shows (Wine, with no window
+        // manager, places a maximised window once more).
+        plain = Panes(window.ShotWhen([&](const WindowShot& s) { return FrameDrawn(Panes(s)); }));
     }
     for (const char* factor : {"2", "1.5"}) {
         SCOPED_TRACE(factor);
         const double scale = std::atof(factor);
         ProgramWindow window(display_);
         ASSERT_TRUE(window.Start(ProgramCommand(TIRVOK3_BINARY), {std::string("QT_SCALE_FACTOR=") + factor}));
-        auto scaled = [&](const QImage& shot) {
-            std::vector<QImage> panes;
-            for (QPoint at : kPaneOrigins)
-                panes.push_back(shot.copy(
-                    QRect(window.ToScreen((QPointF(at) * scale).toPoint()), QSize(kPaneSize, kPaneSize) * scale)));
-            return panes;
-        };
         const auto panes =
-            scaled(window.ShotWhen([&](const QImage& s) { return window.Locate() && FrameDrawn(scaled(s), scale); }));
+            Panes(window.ShotWhen([&](const WindowShot& s) { return FrameDrawn(Panes(s, scale), scale); }), scale);
         for (std::size_t i = 0; i < panes.size(); ++i) {
             int wrong = 0;
             for (int y = 0; y < panes[i].height(); ++y)

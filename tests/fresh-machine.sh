@@ -109,13 +109,15 @@ as_user sh -c "$readme_line" >"$work/git-make.log" 2>&1 || { tail -n 30 "$work/g
 end "install git make"
 as_user sh -c "cd $home && git clone -q /srv/tirvok3.git tirvok3"
 
-display=""
-for n in $(seq 80 89); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=:$n; break; }
-done
-[ -n "$display" ] || { echo "no free X display in :80..:89" >&2; exit 1; }
-Xvfb "$display" -nolisten tcp -screen 0 1280x1024x24 >"$work/xvfb.log" 2>&1 &
+# Xvfb takes a free display itself and writes its number to fd 3 once it accepts clients there.
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
+for _ in $(seq 600); do
+  [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { cat "$work/xvfb.log"; echo "Xvfb did not start" >&2; exit 1; }
+display=:$(cat "$work/display")
 
 begin "make run"
 as_user DISPLAY="$display" sh -c "cd $home/tirvok3 && make run" >"$work/run.log" 2>&1 &

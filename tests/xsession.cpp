@@ -8,7 +8,6 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <sstream>
 #include <sys/prctl.h>
@@ -20,13 +19,12 @@ extern char** environ;
 
 namespace {
 
-inline constexpr int kFirstDisplay = 90;
-inline constexpr int kLastDisplay = 99;
 inline constexpr int kPollMs = 20;
-inline constexpr int kStopGraceMs = 2'000;
-// Six frames of the program's 40 ms timer.
-inline constexpr int kSettleMs = 240;
 inline constexpr int kExecFailed = 127;
+// How long one probe window may take to be managed before another is tried.
+inline constexpr int kProbeMs = 5'000;
+// The descriptor a child gets its passed one as (Xvfb -displayfd 3).
+inline constexpr int kPassedFd = 3;
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -40,9 +38,11 @@ std::vector<char*> CStrings(const std::vector<std::string>& strings)
     return out;
 }
 
-// Starts argv with env, standard output and error going to outFd and errFd. The child is sent
-// SIGTERM when the test process dies, so no X server or program outlives a crashed test.
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd, int errFd)
+// Starts argv with env, standard output and error going to outFd and errFd, and passFd (when 0 or more)
+// as descriptor 3. The child leads a process group of its own, so whatever it starts can be stopped with
+// it, and is sent SIGTERM when the test process dies, so no X server or program outlives a crashed test.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int outFd, int errFd,
+            int passFd = -1)
 {
     std::vector<char*> args = CStrings(argv);
     std::vector<char*> envp = CStrings(env);
@@ -50,11 +50,15 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     const pid_t pid = fork();
     if (pid != 0)
         return pid;  // the parent, or -1
+    setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent)
         _exit(kExecFailed);
     dup2(outFd, STDOUT_FILENO);
     dup2(errFd, STDERR_FILENO);
+    // dup2 onto itself keeps close-on-exec, so then the flag is cleared by hand.
+    if (passFd >= 0 && (passFd == kPassedFd ? fcntl(kPassedFd, F_SETFD, 0) : dup2(passFd, kPassedFd)) < 0)
+        _exit(kExecFailed);
     execvpe(args[0], args.data(), envp.data());
     _exit(kExecFailed);
 }
@@ -137,13 +141,13 @@ std::optional<std::string> RunCommand(const std::vector<std::string>& argv, cons
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                         const std::string& logPath)
+                         const std::string& logPath, int passFd)
 {
     Stop();
     const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (log < 0)
         return false;
-    pid_ = Spawn(argv, env, log, log);
+    pid_ = Spawn(argv, env, log, log, passFd);
     close(log);
     return pid_ > 0;
 }
@@ -159,50 +163,72 @@ bool ChildProcess::Running()
     return false;
 }
 
+// TERM lets the process end its own (tests/wine.sh stops every Wine process of its prefix), which can
+// take seconds on a loaded machine; then whatever is left of its group is killed, so nothing of it (no
+// window of a program started under Wine) is still there when the next one starts.
 void ChildProcess::Stop()
 {
     if (!Running())
         return;
     kill(pid_, SIGTERM);
-    ReapBy(pid_, NowMs() + kStopGraceMs);
+    ReapBy(pid_, NowMs() + kWaitMs);
+    kill(-pid_, SIGKILL);
     pid_ = -1;
 }
 
 bool VirtualDisplay::Start(const std::string& scratchDir, const std::string& geometry)
 {
-    for (int n = kFirstDisplay; n <= kLastDisplay; ++n) {
-        const std::string number = std::to_string(n);
-        const std::string name = ":" + number;
-        // Someone else's server holds this number.
-        if (std::filesystem::exists("/tmp/.X" + number + "-lock") ||
-            std::filesystem::exists("/tmp/.X11-unix/X" + number))
-            continue;
-        env_ = ClientEnvironment(name);
-        // -noreset: a server resets when its last client leaves, and a client connecting meanwhile fails.
-        if (!server_.Start({"Xvfb", name, "-nolisten", "tcp", "-noreset", "-screen", "0", geometry}, env_,
-                           scratchDir + "/xvfb.log"))
-            return false;
-        const long long start = NowMs();
-        // A server that lost the race for this number exits at once; try the next one then.
-        while (server_.Running() && NowMs() - start < kWaitMs) {
-            if (Run({"xdotool", "getdisplaygeometry"}))
-                return true;
-            SleepMs(kPollMs);
-        }
-        server_.Stop();
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    // The server takes the first free display number and writes it to descriptor 3 once it accepts
+    // clients there; -noreset: a server resets when its last client leaves, and a client connecting
+    // meanwhile fails.
+    const bool started = server_.Start(
+        {"Xvfb", "-displayfd", std::to_string(kPassedFd), "-nolisten", "tcp", "-noreset", "-screen", "0", geometry},
+        EnvironmentWith({}, {}), scratchDir + "/xvfb.log", fds[1]);
+    close(fds[1]);
+    std::string number;
+    const long long deadline = NowMs() + kWaitMs;
+    for (char c = 0; started && number.find('\n') == std::string::npos;) {
+        pollfd ready{fds[0], POLLIN, 0};
+        const long long left = deadline - NowMs();
+        if (left <= 0 || poll(&ready, 1, int(left)) <= 0 || read(fds[0], &c, 1) != 1)
+            break;  // timed out, or the server ended without naming a display
+        number += c;
     }
-    return false;
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) {
+        server_.Stop();
+        return false;
+    }
+    name_ = ":" + number.substr(0, number.find('\n'));
+    env_ = ClientEnvironment(name_);
+    return Run({"xdotool", "getdisplaygeometry"}).has_value();
 }
 
+// A window manager answers wmctrl early in its start-up, and a window mapped before the start-up ends
+// can be lost: openbox under load left the program's window unmapped and unmanaged for good. So the
+// manager counts as up once it manages a window of ours, a small xmessage, started anew each few
+// seconds until one is managed (a lost one never will be).
 bool VirtualDisplay::StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command,
-                                        const std::string& logPath) const
+                                        const std::string& logPath)
 {
     if (!wm.Start(command, env_, logPath))
         return false;
-    for (const long long start = NowMs(); !Run({"wmctrl", "-m"}); SleepMs(kPollMs))
-        if (NowMs() - start > kWaitMs)
+    const std::string title = "window manager probe";
+    const long long start = NowMs();
+    while (NowMs() - start <= kWaitMs) {
+        ChildProcess probe;
+        if (!probe.Start({"xmessage", "-title", title, title}, env_, logPath + ".probe"))
             return false;
-    return true;
+        for (const long long shown = NowMs(); NowMs() - shown < kProbeMs; SleepMs(kPollMs))
+            if (Run({"wmctrl", "-l"}).value_or("").find(title) != std::string::npos) {
+                windowManager_ = true;
+                return true;
+            }
+    }
+    return false;
 }
 
 namespace {
@@ -241,12 +267,21 @@ bool ProgramWindow::Start(const std::vector<std::string>& command, const std::ve
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     if (!scratch_.isValid() || !program_.Start(command, env, scratch_.filePath("program.log").toStdString()))
         return false;
-    // --onlyvisible: the window is mapped, so its position is final (there is no window manager).
+    // --onlyvisible: mapped. A window manager may still move it after that (Placed, Shot).
     const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});
     if (!ids || ids->empty())
         return false;
     id_ = ids->substr(0, ids->find('\n'));
     return Locate();
+}
+
+bool ProgramWindow::Placed()
+{
+    if (!display_.HasWindowManager())
+        return true;
+    const std::string state = display_.Run({"xprop", "-id", id_, "_NET_WM_STATE"}).value_or("");
+    return state.find("_NET_WM_STATE_MAXIMIZED_HORZ") != std::string::npos &&
+           state.find("_NET_WM_STATE_MAXIMIZED_VERT") != std::string::npos;
 }
 
 // xwininfo gives the client window's own place on the screen, also when a window manager has
@@ -301,19 +336,15 @@ void ProgramWindow::Click(QPoint client, int button) const
     Xdotool({"mousemove", std::to_string(p.x()), std::to_string(p.y()), "click", std::to_string(button)});
 }
 
-QImage ProgramWindow::Shot() const
+WindowShot ProgramWindow::Shot()
 {
     const QString path = scratch_.filePath("shot.png");
     QFile::remove(path);
-    if (!display_.Run({"import", "-window", "root", path.toStdString()}))
+    if (!Locate())
         return {};
-    return QImage(path).convertToFormat(QImage::Format_RGB32);
+    const QRect before(origin_, size_);
+    if (!display_.Run({"import", "-window", "root", path.toStdString()}) || !Locate() ||
+        QRect(origin_, size_) != before)
+        return {};
+    return {QImage(path).convertToFormat(QImage::Format_RGB32), before};
 }
-
-QImage ProgramWindow::SettledShot() const
-{
-    SleepMs(kSettleMs);
-    return Shot();
-}
-
-bool ProgramWindow::TimedOut(long long startMs) const { return NowMs() - startMs > kWaitMs; }

@@ -12,8 +12,9 @@
 #include <sys/types.h>
 #include <vector>
 
-// Upper bound for any single wait on an outside process or on the screen.
-inline constexpr int kWaitMs = 10'000;
+// The one deadline of every wait on an outside process or on the screen: generous, as a loaded machine
+// can take many seconds to map a window, and free when things are fast, as each wait ends on its condition.
+inline constexpr int kWaitMs = 60'000;
 
 // Runs argv to completion with `env`, killing it after timeoutMs; its standard output, or nothing on failure.
 std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
@@ -30,8 +31,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess() { Stop(); }
 
-    // Starts argv with `env`, its output appended to logPath; false when it cannot be spawned.
-    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& logPath);
+    // Starts argv with `env`, its output appended to logPath; false when it cannot be spawned. A `passFd`
+    // of 0 or more is handed to the process as its descriptor 3.
+    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& logPath,
+               int passFd = -1);
     // True while the process has not exited.
     bool Running();
     // Ends the process and reaps it; does nothing when none runs.
@@ -41,24 +44,29 @@ private:
     pid_t pid_ = -1;
 };
 
-// A private Xvfb on the first free display of :90..:99, shut down with this object.
+// A private Xvfb on a display number the server picks itself (-displayfd), shut down with this object.
 class VirtualDisplay {
 public:
-    // Starts the server with a screen of `geometry` (WIDTHxHEIGHTxDEPTH) and waits until it answers;
-    // false when no display could be opened.
+    // Starts the server with a screen of `geometry` (WIDTHxHEIGHTxDEPTH) and waits until it has named the
+    // display it got and answers there; false when it did not.
     bool Start(const std::string& scratchDir, const std::string& geometry = "1280x1024x24");
+    // The display's name, ":N".
+    const std::string& Name() const { return name_; }
     // The environment for a client of this server: ours without QT_QPA_PLATFORM, with DISPLAY set.
     const std::vector<std::string>& ClientEnv() const { return env_; }
     // Runs an X client tool (xdotool, import, ...) against this server; its output, or nothing on failure.
     std::optional<std::string> Run(const std::vector<std::string>& argv) const { return RunCommand(argv, env_); }
     // Starts the window manager `command` in `wm` (output to `logPath`) and waits up to kWaitMs until it
     // answers wmctrl; false when it does not.
-    bool StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command,
-                            const std::string& logPath) const;
+    bool StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command, const std::string& logPath);
+    // True once a window manager answered on this display.
+    bool HasWindowManager() const { return windowManager_; }
 
 private:
     ChildProcess server_;
     std::vector<std::string> env_;
+    std::string name_;
+    bool windowManager_ = false;
 };
 
 // The command that starts the program under test: TIRVOK3_COMMAND split at its spaces when that is set
@@ -73,49 +81,63 @@ std::vector<std::string> ProbeCommand();
 // (say, "openbox --sm-disable"), or none.
 std::vector<std::string> WindowManagerCommand();
 
+// A screenshot of the whole screen with the place of the program's client area it was taken at: the
+// place read just before and just after the shot, the same both times.
+struct WindowShot {
+    QImage screen;  // null when no shot could be taken
+    QRect client;   // the client area in screen pixels
+
+    bool isNull() const { return screen.isNull(); }
+    // Screen position of a point given relative to the client area.
+    QPoint ToScreen(QPoint at) const { return at + client.topLeft(); }
+    // A client-area rectangle cut out of the shot.
+    QImage Part(QRect rect) const { return screen.copy(rect.translated(client.topLeft())); }
+    // The client area cut out of the shot.
+    QImage WindowPart() const { return screen.copy(client); }
+};
+
 // The program under test, started in a VirtualDisplay, with its window's client area located on screen.
 class ProgramWindow {
 public:
-    explicit ProgramWindow(const VirtualDisplay& display) : display_(display) {}
+    explicit ProgramWindow(VirtualDisplay& display) : display_(display) {}
 
-    // Runs the command (with NAME=value entries added to the client environment), finds the window
-    // titled "Tirvok 3" and reads its position; false on failure.
+    // Runs the command (with NAME=value entries added to the client environment), waits until a window
+    // titled "Tirvok 3" is mapped and reads its position; false on failure.
     bool Start(const std::vector<std::string>& command, const std::vector<std::string>& extraEnv = {});
     // Reads the client area's screen position and size again (after a window manager moved it).
     bool Locate();
+    // True when the window stands where the program asks it to: maximised, as the window manager says
+    // (_NET_WM_STATE); with no window manager, which would say so, true.
+    bool Placed();
     // The X window id, as xdotool prints it.
     const std::string& Id() const { return id_; }
-    // The client area's size in screen pixels.
+    // The client area's size in screen pixels, as last located.
     QSize Size() const { return size_; }
     // True while the program has not exited (a crash ends it).
     bool Running() { return program_.Running(); }
     // What the program wrote to its output and error streams so far.
     std::string Log() const;
 
-    // Screen position of a point given relative to the client area.
+    // Screen position of a point given relative to the client area, as last located.
     QPoint ToScreen(QPoint client) const { return client + origin_; }
 
-    // Pointer actions at client-area points; button 1 left, 3 right.
+    // Pointer actions at client-area points (as last located); button 1 left, 3 right.
     void MoveTo(QPoint client) const;
     void Press(int button) const;
     void Release(int button) const;
     void Click(QPoint client, int button = 1) const;
 
-    // A screenshot of the whole screen; a null image when it could not be taken.
-    QImage Shot() const;
+    // A screenshot with the window's place; a null one when it could not be taken or the window moved
+    // while it was taken.
+    WindowShot Shot();
     // Screenshots until `ready` holds for one, at most kWaitMs; that last screenshot.
     template <class Ready>
-    QImage ShotWhen(Ready ready) const;
-    // Waits long enough for several frames to show, then a screenshot.
-    QImage SettledShot() const;
-    // The client area cut out of a screenshot.
-    QImage WindowPart(const QImage& shot) const { return shot.copy(QRect(origin_, size_)); }
+    WindowShot ShotWhen(Ready ready);
 
 private:
     void Xdotool(std::vector<std::string> args) const;
-    bool TimedOut(long long startMs) const;
 
-    const VirtualDisplay& display_;
+    VirtualDisplay& display_;
     QTemporaryDir scratch_;
     ChildProcess program_;
     std::string id_;
@@ -127,11 +149,11 @@ private:
 long long NowMs();
 
 template <class Ready>
-QImage ProgramWindow::ShotWhen(Ready ready) const
+WindowShot ProgramWindow::ShotWhen(Ready ready)
 {
     const long long start = NowMs();
-    QImage shot = Shot();
-    while ((shot.isNull() || !ready(shot)) && !TimedOut(start))
+    WindowShot shot = Shot();
+    while ((shot.isNull() || !ready(shot)) && NowMs() - start <= kWaitMs)
         shot = Shot();
     return shot;
 }

@@ -10,6 +10,7 @@
 
 #include <QColor>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <map>
@@ -33,6 +34,9 @@ inline constexpr QRect kBKamera{424, 16, 137, 22};
 inline constexpr QRect kBOdak{424, 40, 137, 22};
 inline constexpr QRect kBPrizma{424, 64, 137, 22};
 inline constexpr QRect kBSonPrizma{424, 88, 137, 22};
+inline constexpr QRect kTools[] = {kBKamera, kBOdak, kBPrizma, kBSonPrizma};
+// How much bluer than red and green a pixel of a tool's caption is at least.
+inline constexpr int kCaptionBlue = 100;
 // A spot of bare window background, where the pointer rests when it should touch nothing.
 inline constexpr QPoint kBareSpot{700, 500};
 // How far inside a tool's edge the Windows program draws its focus rectangle.
@@ -129,15 +133,19 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(displayUp_) << "could not start Xvfb on any of :90..:99";
+        ASSERT_TRUE(displayUp_) << "could not start Xvfb (or the window manager)";
         window_ = std::make_unique<ProgramWindow>(*display_);
         ASSERT_TRUE(window_->Start(ProgramCommand(TIRVOK3_BINARY))) << "no window titled \"Tirvok 3\" showed up";
-        // The first frame has drawn the top view's grid (the panes start plain white). The window may move
-        // once after it shows (Wine places a maximised window once more), so it is located anew each time.
-        start_ = window_->ShotWhen([&](const QImage& s) {
-            return window_->Locate() && At(s, Pane::XY, {10, 10}) == kBlack;
-        });
-        ASSERT_EQ(At(start_, Pane::XY, {10, 10}), kBlack) << "no frame was drawn";
+        // The window stands where it will stay: a window manager has maximised it (Wine then places it once
+        // more itself), and it did not move while the shot was taken. And it is drawn: the face, every tool
+        // with its caption, and a frame in the top view, a grid dot with white beside it. A window the
+        // program has not painted yet shows black where it is not filled (Wine's under openbox, for a second
+        // or more on a loaded machine), which is no grid dot.
+        start_ = window_->ShotWhen([&](const WindowShot& s) { return window_->Placed() && Drawn(s); });
+        ASSERT_TRUE(window_->Placed()) << "the window manager did not maximise the window";
+        ASSERT_TRUE(Drawn(start_)) << "the window was not drawn: XY (10, 10) " << At(start_, Pane::XY, {10, 10})
+                                   << ", XY (15, 15) " << At(start_, Pane::XY, {15, 15}) << ", face "
+                                   << AtClient(start_, kBareSpot);
     }
 
     void TearDown() override
@@ -164,32 +172,57 @@ protected:
         return values;
     }
 
-    // Colour of a client-area pixel in a screenshot.
-    std::string AtClient(const QImage& shot, QPoint client) const
+    // Colour of a client-area pixel in a screenshot, where the window stood when it was taken.
+    static std::string AtClient(const WindowShot& shot, QPoint client)
     {
-        const QPoint p = window_->ToScreen(client);
-        return shot.rect().contains(p) ? QColor(shot.pixel(p)).name().toStdString() : "off screen";
+        const QPoint p = shot.ToScreen(client);
+        return shot.screen.rect().contains(p) ? QColor(shot.screen.pixel(p)).name().toStdString() : "off screen";
     }
 
     // Colour of pane pixel `at` in a screenshot.
-    std::string At(const QImage& shot, Pane pane, QPoint at) const { return AtClient(shot, InPane(pane, at)); }
+    static std::string At(const WindowShot& shot, Pane pane, QPoint at) { return AtClient(shot, InPane(pane, at)); }
 
     // A client-area rectangle cut out of a screenshot.
-    QImage Part(const QImage& shot, QRect client) const
-    {
-        return shot.copy(QRect(window_->ToScreen(client.topLeft()), client.size()));
-    }
+    static QImage Part(const WindowShot& shot, QRect client) { return shot.Part(client); }
 
     // One whole pane cut out of a screenshot.
-    QImage PaneImage(const QImage& shot, Pane pane) const
+    static QImage PaneImage(const WindowShot& shot, Pane pane)
     {
         return Part(shot, QRect(PaneOrigin(pane), QSize(kPaneSize, kPaneSize)));
+    }
+
+    // True when the window shows its face, every tool's caption (bluish pixels) and a frame's grid.
+    static bool Drawn(const WindowShot& shot)
+    {
+        const auto captioned = [&](QRect button) {
+            const QImage part = Part(shot, button);
+            for (int y = 0; y < part.height(); ++y)
+                for (int x = 0; x < part.width(); ++x)
+                    if (const QRgb p = part.pixel(x, y); qBlue(p) - std::max(qRed(p), qGreen(p)) > kCaptionBlue)
+                        return true;
+            return false;
+        };
+        return AtClient(shot, kBareSpot) == kSilver && At(shot, Pane::XY, {10, 10}) == kBlack &&
+               At(shot, Pane::XY, {15, 15}) == kWhite && std::all_of(std::begin(kTools), std::end(kTools), captioned);
+    }
+
+    // True when a tool is drawn down: along the middle of its top edge the two outermost rows are in
+    // shadow, darker than the window's face, where a raised tool's bevel (or a flat style's face) is lit.
+    static bool Sunken(const WindowShot& shot, QRect button)
+    {
+        const QImage top = Part(shot, QRect(button.topLeft(), QSize(button.width(), 2)));
+        const int face = qGray(QColor(QString::fromStdString(AtClient(shot, kBareSpot))).rgb());
+        for (int y = 0; y < top.height(); ++y)
+            for (int x = top.width() / 3; x < top.width() * 2 / 3; ++x)
+                if (qGray(top.pixel(x, y)) >= face)
+                    return false;
+        return !top.isNull();
     }
 
     // True when a button looks as in the first frame, where every tool is up: every pixel but the ring
     // 3 pixels inside its edge, where a focus rectangle comes and goes with the keyboard focus (Wine has no
     // keyboard-cue state to hide it for mouse users).
-    bool LooksAsAtStart(const QImage& shot, QRect button) const
+    bool LooksAsAtStart(const WindowShot& shot, QRect button) const
     {
         const QImage now = Part(shot, button);
         const QImage then = Part(start_, button);
@@ -223,7 +256,7 @@ protected:
 
     // Every pixel from `first` to `last` (both included; straight or at 45 degrees) has `colour`,
     // leaving out the dots of `skip`.
-    void ExpectRun(const QImage& shot, Pane pane, QPoint first, QPoint last, const std::string& colour,
+    void ExpectRun(const WindowShot& shot, Pane pane, QPoint first, QPoint last, const std::string& colour,
                    std::optional<Grid> skip = std::nullopt) const
     {
         const QPoint d = last - first;
@@ -243,7 +276,7 @@ protected:
     }
 
     // The outline of `box` (edges included) has `colour` all round.
-    void ExpectOutline(const QImage& shot, Pane pane, QRect box, const std::string& colour) const
+    void ExpectOutline(const WindowShot& shot, Pane pane, QRect box, const std::string& colour) const
     {
         ExpectRun(shot, pane, box.topLeft(), box.topRight(), colour);
         ExpectRun(shot, pane, box.topRight(), box.bottomRight(), colour);
@@ -252,7 +285,7 @@ protected:
     }
 
     // Every dot of `grid` outside `except` is black.
-    void ExpectGrid(const QImage& shot, Pane pane, Grid grid, QRect except) const
+    void ExpectGrid(const WindowShot& shot, Pane pane, Grid grid, QRect except) const
     {
         int dots = 0;
         int wrong = 0;
@@ -268,7 +301,7 @@ protected:
 
     // The camera circle around pane pixel c: its box is (c - 3) .. (c + 2); the middle of each side is
     // light blue (or red where the line of sight runs over it), and no light blue lies outside the box.
-    void ExpectCameraMark(const QImage& shot, Pane pane, QPoint c) const
+    void ExpectCameraMark(const WindowShot& shot, Pane pane, QPoint c) const
     {
         int blue = 0;
         for (QPoint side : {QPoint(0, -3), QPoint(-3, 0), QPoint(2, 0), QPoint(0, 2)}) {
@@ -286,7 +319,7 @@ protected:
     }
 
     // The whole pane equals `expected`.
-    void ExpectPane(const QImage& shot, Pane pane, const QImage& expected) const
+    void ExpectPane(const WindowShot& shot, Pane pane, const QImage& expected) const
     {
         const QImage actual = PaneImage(shot, pane);
         int wrong = 0;
@@ -301,7 +334,7 @@ protected:
     }
 
     // Each corner of a z = 0 footprint with opposite corners a and c shows black where the camera sees it.
-    void ExpectFootprintCorners3B(const QImage& shot, const TScene& scene, QPointF a, QPointF c) const
+    void ExpectFootprintCorners3B(const WindowShot& shot, const TScene& scene, QPointF a, QPointF c) const
     {
         for (const QPointF& w : {a, QPointF(c.x(), a.y()), c, QPointF(a.x(), c.y())}) {
             const TPanePoint p = ProjectPoint(scene, TVec3{w.x(), w.y(), 0}, kPaneSize, kPaneSize);
@@ -317,7 +350,7 @@ protected:
     static inline std::unique_ptr<ChildProcess> windowManager_;
     static inline bool displayUp_ = false;
     std::unique_ptr<ProgramWindow> window_;
-    QImage start_;  // the first frame
+    WindowShot start_;  // the first frame, the window in its place
 };
 
 }  // namespace xwindow

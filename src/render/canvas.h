@@ -1,5 +1,8 @@
 #pragma once
 
+// Canvas: the pane drawing operations (lines, rectangles, ellipses, pixels) over one pane raster, in
+// integer pixels and clipped at the pane's edge, with the clamps that make any coordinate safe input.
+
 #include "raster.h"
 #include "scene/types.h"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// One frame of the main window: the four pane rasters, and the drawing of every view into them in
+// order (plan views, projection, 3D view), as the frame timer Saat calls it.
+
 #include "raster.h"
 #include "readout.h"
 #include "scene/scene.h"

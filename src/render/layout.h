@@ -1,5 +1,9 @@
 #pragma once
 
+// The main window's table of controls, shared by every shell: each control's name, kind, place,
+// caption, tooltip and accessible name in creation order, the window's own size and title, the frame
+// interval.
+
 #include "scene/editing.h"
 #include "scene/input.h"
 #include "scene/types.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// The three plan views (top XY, front XZ, side YZ): background, axis arrows, dot grid, the camera mark
+// with its line of sight, and the prism footprints in the top view.
+
 #include "scene/scene.h"
 
 class Canvas;

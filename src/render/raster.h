@@ -1,5 +1,8 @@
 #pragma once
 
+// Pane rasters: the 0x00RRGGBB words a pane is drawn in, the view of them the canvas draws on, and the
+// owning image a shell shows without copying.
+
 #include "scene/types.h"
 
 #include <cstdint>

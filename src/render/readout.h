@@ -1,5 +1,8 @@
 #pragma once
 
+// The sixteen readouts beside the panes: their values taken from the scene, and their text, the same
+// digits on every platform with only the decimal separator the user's.
+
 #include "scene/scene.h"
 
 #include <array>

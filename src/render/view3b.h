@@ -1,5 +1,7 @@
 #pragma once
 
+// The 3D view (3B): the axes and every prism's wireframe drawn at the positions the projection gave.
+
 #include "scene/scene.h"
 
 class Canvas;

@@ -1,5 +1,9 @@
 #pragma once
 
+// The mouse rules of the plan views, shell-free: the 10-unit grid snap (halves go up), edge scrolling
+// while a button is held, and what a press, a move and a release do with the tool that is down
+// (camera, focus point, new prism, last prism).
+
 #include "scene.h"
 
 inline constexpr int kGrid = 10;

@@ -1,5 +1,9 @@
 #pragma once
 
+// The 3D view's angular projection: vector arithmetic on world points, the azimuth and elevation of a
+// direction, the pane position of one point (ProjectPoint), and ProjectScene, which projects the axis
+// markers and every live prism corner at once on the fastest path the CPU has.
+
 #include "scene.h"
 
 // The rounded degree factor the angles are made with (not the exact 180 / pi).

@@ -1,5 +1,9 @@
 #pragma once
 
+// The scene: everything the editor edits and shows, in one plain struct (TScene) with its start values —
+// camera and focus point, the three plan views' origins, the fixed table of prism slots, the 3D view's
+// axis markers — and the few helpers that add prisms and pick a plan view's origin.
+
 #include "types.h"
 
 #include <array>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The engine's small value types: packed colours and the scene's colours by name, world points and
+// vectors (TVec3), angles, a prism's eight corners with their projected positions, a plan view's origin.
+
 #include <bit>
 #include <cstdint>
 
