@@ -6,6 +6,8 @@
 //   wine_probe.exe minimise-restore     SC_MINIMIZE, then SC_RESTORE once the window is minimised
 //   wine_probe.exe load font|contrast   loads wine_probe_font.dll or wine_probe_contrast.dll into the program
 //                                       and prints what it reports
+//   wine_probe.exe cancel-mode          sends WM_CANCELMODE, as the system does when another program takes
+//                                       over mid-drag
 
 #include <windows.h>
 
@@ -114,6 +116,11 @@ int main(int argc, char** argv)
         return MinimiseRestore(window);
     if (argc >= 3 && std::strcmp(argv[1], "load") == 0)
         return Load(window, argv[2]);
-    std::puts("error=usage: wine_probe.exe minimise-restore | load font|contrast");
+    if (argc >= 2 && std::strcmp(argv[1], "cancel-mode") == 0) {
+        SendMessageW(window, WM_CANCELMODE, 0, 0);
+        std::puts("cancelled=1");
+        return 0;
+    }
+    std::puts("error=usage: wine_probe.exe minimise-restore | load font|contrast | cancel-mode");
     return 2;
 }

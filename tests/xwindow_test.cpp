@@ -190,6 +190,52 @@ TEST_F(XWindowTest, HeldDragInSideViewMarginScrollsOnePixelPerMove)
 }
 
 // The Windows program only, through its probe (wine_probe.cpp): what Wine and Windows hand the shell.
+// A chord begun on the window's face reaches no view: with Prizma Ekle down, the left press over the top
+// view adds no prism and the hovering after it scrolls nothing. A camera click then shows that all before
+// it was handled: the views show the start scene with only the camera moved.
+TEST_F(XWindowTest, ChordBegunOnTheFaceReachesNoView)
+{
+    ClickTool(kBPrizma);
+    ASSERT_TRUE(Sunken(window_->ShotWhen([&](const WindowShot& s) { return Sunken(s, kBPrizma); }), kBPrizma));
+    window_->MoveTo(kBareSpot);
+    window_->Press(2);
+    window_->MoveTo(InPane(Pane::XY, {60, 60}));
+    window_->Press(1);
+    window_->MoveTo(InPane(Pane::XY, {80, 80}));
+    window_->MoveTo(kBareSpot);
+    window_->Release(1);
+    window_->Release(2);
+    for (int x : {5, 4, 3})
+        window_->MoveTo(InPane(Pane::XY, {x, 100}));
+    ClickTool(kBKamera);
+    window_->Click(InPane(Pane::XY, {140, 140}));
+    const WindowShot shot = window_->ShotWhen([&](const WindowShot& s) {
+        return At(s, Pane::XY, {140, 137}) == kLightBlue;
+    });
+    ExpectCameraMark(shot, Pane::XY, {140, 140});
+    ExpectGrid(shot, Pane::XY, Grid{}, QRect(QPoint(97, 97), QPoint(143, 143)));
+    ExpectPane(shot, Pane::View3B, ExpectedAxes3B(*ProjectedScene({40, -40, 0})));
+    EXPECT_TRUE(Sunken(shot, kBKamera));
+}
+
+// The keyboard alone: Space puts the focused first tool (Kamera) down, Tab goes on through the tools to
+// the top view, the arrows step its keyboard pointer and Return clicks there. In the front view, which has
+// the keyboard next, the pointer shows as an inverted cross over the view's own pixels.
+TEST_F(XWindowTest, KeysPlaceTheCameraAndShowTheKeyboardPointer)
+{
+    window_->MoveTo(kBareSpot);
+    for (const char* key : {"space", "Tab", "Tab", "Tab", "Tab", "Right", "Right", "Up", "Return", "Tab"})
+        ASSERT_TRUE(display_->Run({"xdotool", "key", key})) << key;
+    const WindowShot shot = window_->ShotWhen([&](const WindowShot& s) {
+        return At(s, Pane::XY, {120, 87}) == kLightBlue && At(s, Pane::XZ, {100, 97}) == "#00ffff";
+    });
+    ExpectCameraMark(shot, Pane::XY, {120, 90});  // world (20, 10)
+    // The front view's origin, where its pointer starts: the Z arrow's red inverted within the cross's arm.
+    EXPECT_EQ(At(shot, Pane::XZ, {100, 97}), "#00ffff");
+    EXPECT_EQ(At(shot, Pane::XZ, {100, 95}), kRed) << "the arm reaches four pixels";
+    EXPECT_EQ(At(shot, Pane::XY, {100, 95}), kGreen) << "no pointer in the view without the keyboard";
+}
+
 class WindowsShellTest : public XWindowTest {
 protected:
     void SetUp() override
@@ -229,6 +275,26 @@ TEST_F(WindowsShellTest, RestoredFromMinimisedSpaceReachesTheFocusedTool)
     EXPECT_TRUE(
         LooksAsAtStart(window_->ShotWhen([&](const WindowShot& s) { return LooksAsAtStart(s, kBKamera); }), kBKamera))
         << "Space reached the focused tool";
+}
+
+// The system cancelling the mode mid-drag (another program takes over) ends the drag as a release would:
+// the stretch stops where it was and the tool passes on, though the button is still down on the X side.
+TEST_F(WindowsShellTest, CancelModeMidDragEndsTheDrag)
+{
+    ClickTool(kBPrizma);
+    ASSERT_TRUE(Sunken(window_->ShotWhen([&](const WindowShot& s) { return Sunken(s, kBPrizma); }), kBPrizma));
+    window_->MoveTo(InPane(Pane::XY, {60, 60}));
+    window_->Press(1);
+    window_->MoveTo(InPane(Pane::XY, {80, 80}));
+    window_->ShotWhen([&](const WindowShot& s) { return At(s, Pane::XY, {70, 80}) == kLightBlue; });
+    auto cancelled = Probe({"cancel-mode"});
+    ASSERT_EQ(cancelled["cancelled"], "1") << cancelled["error"];
+    window_->MoveTo(InPane(Pane::XY, {140, 140}));
+    window_->Release(1);
+    const WindowShot shot = window_->ShotWhen([&](const WindowShot& s) { return Sunken(s, kBSonPrizma); });
+    EXPECT_TRUE(Sunken(shot, kBSonPrizma)) << "the release handed Prizma Ekle over";
+    ExpectOutline(shot, Pane::XY, QRect(QPoint(60, 60), QPoint(80, 80)), kLightBlue);
+    EXPECT_EQ(At(shot, Pane::XY, {140, 120}), kWhite) << "the stretch stopped at the cancel";
 }
 
 // With high contrast on, the face, the captions and the tools take the system's colours, the moment

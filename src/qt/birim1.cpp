@@ -297,6 +297,17 @@ void TForm1::keyReleaseEvent(QKeyEvent* e)
         QWidget::keyReleaseEvent(e);
 }
 
+bool TForm1::focusNextPrevChild(bool next)
+{
+    const bool moved = QWidget::focusNextPrevChild(next);
+    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ}) {
+        if (pane == focusWidget())
+            pane->KeyboardUsed();
+        pane->update();  // the one that had the keyboard hides its pointer
+    }
+    return moved;
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* e)
 {
     const bool returnKey = e->type() == QEvent::KeyPress && (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Return ||

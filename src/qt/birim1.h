@@ -46,6 +46,8 @@ protected:
     // Keys of a focused plan pane arrive here (the panes pass them on).
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab: the keyboard is in use, so a plan view it reaches shows its keyboard pointer.
+    bool focusNextPrevChild(bool next) override;
     // Return on a tool button clicks it, as Space does.
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Deactivation and hiding end any drag.

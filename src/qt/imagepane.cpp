@@ -52,7 +52,7 @@ void TImagePane::SetKeyboardPointer(QPoint at)
 
 void TImagePane::KeyboardUsed()
 {
-    if (!keyboardUsed_ && hasFocus())
+    if (!keyboardUsed_)
         update();
     keyboardUsed_ = true;
 }
@@ -67,7 +67,6 @@ void TImagePane::mousePressEvent(QMouseEvent* e)
 
 void TImagePane::focusInEvent(QFocusEvent* e)
 {
-    keyboardUsed_ = e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
     update();
     QWidget::focusInEvent(e);
 }

@@ -21,8 +21,9 @@ public:
 
     // Where the keyboard pointer stands, in pane pixels.
     void SetKeyboardPointer(QPoint at);
-    // True while the keyboard pointer is shown: the pane has the focus and the keyboard was used since.
-    bool ShowsKeyboardPointer() const { return keyboardUsed_ && hasFocus(); }
+    // True while the keyboard pointer is shown: the pane is where the window's keys go, and the keyboard
+    // was used since the last mouse press (with no window manager the window is never "active").
+    bool ShowsKeyboardPointer() const { return keyboardUsed_ && window()->focusWidget() == this; }
     // The keyboard was used in the pane: its pointer shows while the pane keeps the focus.
     void KeyboardUsed();
 
