@@ -294,7 +294,7 @@ TEST_F(WindowsShellTest, CancelModeMidDragEndsTheDrag)
     const WindowShot shot = window_->ShotWhen([&](const WindowShot& s) { return Sunken(s, kBSonPrizma); });
     EXPECT_TRUE(Sunken(shot, kBSonPrizma)) << "the release handed Prizma Ekle over";
     ExpectOutline(shot, Pane::XY, QRect(QPoint(60, 60), QPoint(80, 80)), kLightBlue);
-    EXPECT_EQ(At(shot, Pane::XY, {140, 120}), kWhite) << "the stretch stopped at the cancel";
+    EXPECT_EQ(At(shot, Pane::XY, {140, 125}), kWhite) << "the stretch stopped at the cancel";
 }
 
 // With high contrast on, the face, the captions and the tools take the system's colours, the moment

@@ -109,7 +109,11 @@ LRESULT TImagePane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Key(message, wParam, lParam);
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
-    case WM_SETFOCUS: InvalidateRect(hwnd_, nullptr, FALSE); return 0;
+    case WM_SETFOCUS:
+        // A click never gives a pane the keyboard: the dialog keys or the window's own restore did.
+        KeyboardUsed(true);
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
