@@ -30,19 +30,38 @@ TEST(EditAnnouncement, NamesOnlyWhatChanged)
     const TCase cases[] = {
         {"nothing", [](TScene&) {}, ".", ""},
         {"a scroll moves markers only", [](TScene& s) { s.AxisMarkers[0].sx += 10; }, ".", ""},
-        {"camera", [](TScene& s) { s.Camera = {50, 10, 0}; }, ".", "Kamera 50, 10, 0"},
+        {"camera",
+         [](TScene& s) {
+             s.Camera = {50, 10, 0};
+         },
+         ".", "Kamera 50, 10, 0"},
         {"camera, one axis", [](TScene& s) { s.Camera.z = -20; }, ".", "Kamera 0, 0, -20"},
-        {"focus with a decimal comma", [](TScene& s) { s.Focus = {2.5, -0.5, 1e-05}; }, ",",
-         "Odak 2,5, -0,5, 1e-05"},
-        {"both, camera first", [](TScene& s) { s.Focus.x = 1; s.Camera.y = 2; }, ".",
-         "Kamera 0, 2, 0; Odak 1, 0, 0"},
+        {"focus with a decimal comma",
+         [](TScene& s) {
+             s.Focus = {2.5, -0.5, 1e-05};
+         },
+         ",", "Odak 2,5, -0,5, 1e-05"},
+        {"both, camera first",
+         [](TScene& s) {
+             s.Focus.x = 1;
+             s.Camera.y = 2;
+         },
+         ".", "Kamera 0, 2, 0; Odak 1, 0, 0"},
         {"a prism added", [](TScene& s) { AddPrism(s, 0); }, ".", "Prizma 2"},
         {"the last prism reshaped", [](TScene& s) { s.Prism(1).c[7].z = 30; }, ".", "Prizma 1"},
         {"the last prism recoloured", [](TScene& s) { s.Prism(1).colour = RGB(1, 2, 3); }, ".", "Prizma 1"},
-        {"an earlier prism is not the last", [](TScene& s) { AddPrism(s, 0); s.Prism(1).c[0].y = 9; }, ".",
-         "Prizma 2"},
-        {"camera and prism", [](TScene& s) { s.Camera.x = 100; AddPrism(s, 5); }, ".",
-         "Kamera 100, 0, 0; Prizma 2"},
+        {"an earlier prism is not the last",
+         [](TScene& s) {
+             AddPrism(s, 0);
+             s.Prism(1).c[0].y = 9;
+         },
+         ".", "Prizma 2"},
+        {"camera and prism",
+         [](TScene& s) {
+             s.Camera.x = 100;
+             AddPrism(s, 5);
+         },
+         ".", "Kamera 100, 0, 0; Prizma 2"},
     };
     for (const TCase& c : cases) {
         auto scene = std::make_unique<TScene>();

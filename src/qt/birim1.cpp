@@ -53,14 +53,23 @@ void FitWidth(QLabel* label, int laidOutWidth)
     label->resize(width, label->height());
 }
 
-// A readout's visible text is the bare value; a screen reader hears what it measures as its name
-// and the value as its description.
+// The bounds of the tool buttons in the layout.
+QRect ToolBounds()
+{
+    QRect bounds;
+    for (const TControlSpec& c : kForm1Controls)
+        if (c.kind == TControlKind::Tool)
+            bounds |= QRect(c.left, c.top, c.width, c.height);
+    return bounds;
+}
+
+// A readout's visible text is the bare value; a screen reader hears what it measures and the value.
 void SetCaption(QLabel* label, const QString& text)
 {
     if (label->text() == text)
         return;
     label->setText(text);
-    label->setAccessibleDescription(text);
+    ReadoutChanged(label);
     FitWidth(label, label->minimumWidth());
 }
 
@@ -80,6 +89,13 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     setFont(font);
     setPalette(LightLook());
     setAutoFillBackground(true);
+    InstallAccessibility();
+    announcer_ = std::make_unique<TAnnouncer>(this);
+    toolGroup_ = new QWidget(this);
+    toolGroup_->setObjectName(kToolGroupName);
+    toolGroup_->setAccessibleName(QString::fromUtf8("Ara\u00e7lar"));
+    toolGroup_->setGeometry(ToolBounds());
+    Reconsider(toolGroup_);
 
     // At most one tool is down; pressing the one that is down raises it.
     tools_ = new QActionGroup(this);
@@ -109,6 +125,7 @@ void TForm1::FormCreate()
     // is double-buffered already; keeping WA_PaintOnScreen off keeps it that way.
     setAttribute(Qt::WA_PaintOnScreen, false);
     InitScene(*scene_);
+    announced_ = EditStateOf(*scene_);
 }
 
 void TForm1::MakeControl(const TControlSpec& spec)
@@ -135,6 +152,7 @@ void TForm1::MakeControl(const TControlSpec& spec)
             // Values read left to right whatever the layout direction or the separator's script.
             label->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
             labels_[std::size_t(spec.readout)] = label;
+            label->setProperty(kReadoutProperty, true);
         }
         made = label;
         break;
@@ -145,11 +163,12 @@ void TForm1::MakeControl(const TControlSpec& spec)
         if (*spec.tooltip != 0)
             action->setToolTip(QString::fromUtf8(spec.tooltip));
         toolActions_[std::size_t(spec.tool)] = action;
-        auto* button = new QToolButton(this);
+        auto* button = new QToolButton(toolGroup_);
         button->setDefaultAction(action);
-        button->setGeometry(place);
+        button->setGeometry(place.translated(-toolGroup_->pos()));
         QToolButton** byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool
         *byTool[std::size_t(spec.tool)] = button;
+        WatchTool(button);
         made = button;
         break;
     }
@@ -159,6 +178,7 @@ void TForm1::MakeControl(const TControlSpec& spec)
         made->setAccessibleName(QString::fromUtf8(spec.accessibleName));
     if (*spec.accessibleDescription != 0)
         made->setAccessibleDescription(QString::fromUtf8(spec.accessibleDescription));
+    Reconsider(made);
 }
 
 void TForm1::ConnectPlanPane(TImagePane* pane, TPlanView view)
@@ -226,7 +246,18 @@ void TForm1::PlanMove(TPlanView view, TImagePane* pane, int x, int y)
     PlanMouseMove(*scene_, view, x, y, pane->width(), pane->height(), CurrentTool());
 }
 
-void TForm1::PlanUp(TPlanView view, TMouseButton button) { SetTool(PlanMouseUp(*scene_, view, button, CurrentTool())); }
+void TForm1::PlanUp(TPlanView view, TMouseButton button)
+{
+    SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
+    AnnounceEdit();
+}
+
+void TForm1::AnnounceEdit()
+{
+    const TEditState now = EditStateOf(*scene_);
+    announcer_->Announce(QString::fromStdString(EditAnnouncement(announced_, now, readoutFormat_.DecimalPoint())));
+    announced_ = now;
+}
 
 void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
 void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, EkranXY, x, y); }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "accessible.h"
 #include "readoutformat.h"
+#include "render/announce.h"
 #include "render/layout.h"
 #include "render/readout.h"
 #include "scene/editing.h"
@@ -55,6 +57,8 @@ private:
     void PlanMove(TPlanView view, TImagePane* pane, int x, int y);
     void PlanUp(TPlanView view, TMouseButton button);
     void WriteReadouts();
+    // Tells screen readers what the edit that just ended changed.
+    void AnnounceEdit();
 
     std::unique_ptr<TScene> scene_;
     TReadoutFormat readoutFormat_;  // the system locale, read when the window is made
@@ -71,4 +75,7 @@ private:
     QToolButton* BSonPrizma = nullptr;
     std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
+    QWidget* toolGroup_ = nullptr;  // holds the tool buttons, for screen readers only
+    std::unique_ptr<TAnnouncer> announcer_;
+    TEditState announced_;  // the scene as the last announcement left it
 };

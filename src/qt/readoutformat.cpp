@@ -6,6 +6,6 @@ TReadoutFormat::TReadoutFormat(const QLocale& locale) : decimalPoint_(locale.dec
 
 QString TReadoutFormat::Text(double value) const
 {
-    const std::string text = ReadoutText(value, {decimalPoint_.constData(), std::size_t(decimalPoint_.size())});
+    const std::string text = ReadoutText(value, DecimalPoint());
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }

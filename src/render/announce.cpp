@@ -10,10 +10,9 @@ bool Same(const TVec3& a, const TVec3& b) { return a.x == b.x && a.y == b.y && a
 
 bool Same(const TPrism& a, const TPrism& b)
 {
-    return a.colour == b.colour && std::equal(std::begin(a.c), std::end(a.c), std::begin(b.c),
-                                              [](const TVertex& p, const TVertex& q) {
-                                                  return p.x == q.x && p.y == q.y && p.z == q.z;
-                                              });
+    return a.colour == b.colour &&
+           std::equal(std::begin(a.c), std::end(a.c), std::begin(b.c),
+                      [](const TVertex& p, const TVertex& q) { return p.x == q.x && p.y == q.y && p.z == q.z; });
 }
 
 void Point(std::string& out, const char* what, const TVec3& p, std::string_view decimalPoint)
@@ -22,8 +21,8 @@ void Point(std::string& out, const char* what, const TVec3& p, std::string_view 
         out += "; ";
     out += what;
     out += ' ';
-    out += ReadoutText(p.x, decimalPoint) + ", " + ReadoutText(p.y, decimalPoint) + ", " +
-           ReadoutText(p.z, decimalPoint);
+    out +=
+        ReadoutText(p.x, decimalPoint) + ", " + ReadoutText(p.y, decimalPoint) + ", " + ReadoutText(p.z, decimalPoint);
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+"""A headless desktop with a screen reader: Xvfb, openbox, the AT-SPI bus, speech-dispatcher with
+espeak-ng (sound to libao's null driver) and Orca, whose debug file holds every utterance as
+`SPEECH OUTPUT: '...'`. Run inside `dbus-run-session`; everything started is stopped on exit."""
+import os
+import re
+import subprocess
+import tempfile
+import time
+
+DEADLINE = 60  # seconds for any one thing to appear
+
+
+def wait_for(condition, what, deadline=DEADLINE):
+    end = time.monotonic() + deadline
+    while True:
+        got = condition()
+        if got:
+            return got
+        if time.monotonic() > end:
+            raise TimeoutError(f"no {what} within {deadline} s")
+        time.sleep(0.05)
+
+
+class Desktop:
+    def __enter__(self):
+        self.dir = tempfile.TemporaryDirectory(prefix="tirvok3-reader-")
+        self.path = self.dir.name
+        self.processes = []
+        runtime = os.path.join(self.path, "run")
+        os.makedirs(runtime, mode=0o700)
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=self.path, LANG="C.UTF-8",
+                        XDG_CONFIG_HOME=os.path.join(self.path, "config"), NO_AT_BRIDGE="0",
+                        GTK_MODULES="", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _start(self):
+        read, write = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                   pass_fds=(write,))
+        os.close(write)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read, 16)
+            if not chunk:
+                raise RuntimeError("Xvfb gave no display")
+            number += chunk
+        os.close(read)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        self.start(["openbox", "--sm-disable"])
+        self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        wait_for(lambda: subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                                         "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env,
+                                        capture_output=True).returncode == 0, "AT-SPI bus")
+        conf = os.path.join(self.path, "speechd")
+        os.makedirs(os.path.join(conf, "modules"))
+        with open(os.path.join(conf, "speechd.conf"), "w") as f:
+            f.write('AudioOutputMethod "libao"\nAddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"\n'
+                    f'DefaultModule espeak-ng\nLogDir "{conf}"\nLogLevel 1\n')
+        open(os.path.join(conf, "modules", "espeak-ng.conf"), "w").close()
+        self.start(["speech-dispatcher", "-s", "-t", "0", "-C", conf])
+        self.log = os.path.join(self.path, "orca.log")
+        self.start(["orca", "--replace", "-u", os.path.join(self.path, "orca"), f"--debug-file={self.log}"])
+        wait_for(lambda: self.spoken(), "first utterance of Orca")
+
+    def start(self, command, **kwargs):
+        p = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                             **kwargs)
+        self.processes.append(p)
+        return p
+
+    def __exit__(self, *exc):
+        for p in reversed(self.processes):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(10)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
+        self.dir.cleanup()
+
+    def spoken(self):
+        """Every utterance so far, in order."""
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                text = f.read()
+        except FileNotFoundError:
+            return []
+        return re.findall(r"SPEECH OUTPUT: '(.*)'", text)
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=self.env, check=True)
+
+    def say_after(self, action, pattern, what):
+        """Does `action`, then waits for an utterance matching `pattern`; returns it."""
+        before = len(self.spoken())
+        action()
+        return wait_for(lambda: next((s for s in self.spoken()[before:] if re.search(pattern, s)), None), what)
