@@ -5,7 +5,8 @@ RUN_PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins qt6-wayland libgl-de
                 fonts-dejavu-core
 # Everything `make test` adds: test libraries, X and Wayland servers, screenshot and metadata checkers.
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils \
-                 wmctrl imagemagick weston openbox locales-all desktop-file-utils appstream mandoc
+                 wmctrl imagemagick weston openbox locales-all desktop-file-utils appstream mandoc \
+                 orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core python3-pyatspi dbus
 # What `make package` and `make lintian` add: dpkg-shlibdeps, file (for CPack) and lintian.
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file lintian
 

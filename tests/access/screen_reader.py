@@ -1,13 +1,27 @@
 """A headless desktop with a screen reader: Xvfb, openbox, the AT-SPI bus, speech-dispatcher with
 espeak-ng (sound to libao's null driver) and Orca, whose debug file holds every utterance as
 `SPEECH OUTPUT: '...'`. Run inside `dbus-run-session`; everything started is stopped on exit."""
+import json
 import os
 import re
+import shutil
 import subprocess
 import tempfile
 import time
 
-DEADLINE = 60  # seconds for any one thing to appear
+KEY_PRESSED = "vvvvv PROCESS ATSPI_KEY_PRESSED_EVENT"
+DEADLINE = 60
+LINE_BUFFERED_ORCA = """
+import builtins, runpy, sys
+plain_open = builtins.open
+def open_line_buffered(file, mode="r", *args, **kwargs):
+    if mode == "w" and not args and not kwargs:
+        return plain_open(file, mode, buffering=1, encoding="utf-8")
+    return plain_open(file, mode, *args, **kwargs)
+builtins.open = open_line_buffered
+sys.argv[0] = "/usr/bin/orca"
+runpy.run_path("/usr/bin/orca", run_name="__main__")
+"""  # seconds for any one thing to appear
 
 
 def wait_for(condition, what, deadline=DEADLINE):
@@ -26,6 +40,7 @@ class Desktop:
         self.dir = tempfile.TemporaryDirectory(prefix="tirvok3-reader-")
         self.path = self.dir.name
         self.processes = []
+        self.log = os.path.join(self.path, "orca.log")
         runtime = os.path.join(self.path, "run")
         os.makedirs(runtime, mode=0o700)
         self.env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=self.path, LANG="C.UTF-8",
@@ -65,8 +80,15 @@ class Desktop:
                     f'DefaultModule espeak-ng\nLogDir "{conf}"\nLogLevel 1\n')
         open(os.path.join(conf, "modules", "espeak-ng.conf"), "w").close()
         self.start(["speech-dispatcher", "-s", "-t", "0", "-C", conf])
-        self.log = os.path.join(self.path, "orca.log")
-        self.start(["orca", "--replace", "-u", os.path.join(self.path, "orca"), f"--debug-file={self.log}"])
+        # No key echo: what is said is what the program and Orca's review tell.
+        settings = os.path.join(self.path, "orca")
+        os.makedirs(settings)
+        quiet = {"profile": ["Default", "default"], "enableKeyEcho": False}
+        with open(os.path.join(settings, "user-settings.conf"), "w") as f:
+            json.dump({"general": quiet, "profiles": {"default": quiet}, "pronunciations": {}, "keybindings": {}}, f)
+        # Orca writes its debug file in blocks; opened line-buffered, each utterance is there when said.
+        self.start(["/usr/bin/python3", "-c", LINE_BUFFERED_ORCA, "--replace", "-u", settings,
+                    f"--debug-file={self.log}"])
         wait_for(lambda: self.spoken(), "first utterance of Orca")
 
     def start(self, command, **kwargs):
@@ -76,6 +98,9 @@ class Desktop:
         return p
 
     def __exit__(self, *exc):
+        keep = os.environ.get("TIRVOK3_ORCA_LOG")  # where Orca's whole debug output is kept, if anywhere
+        if keep and os.path.exists(self.log):
+            shutil.copyfile(self.log, keep)
         for p in reversed(self.processes):
             if p.poll() is None:
                 p.terminate()
@@ -86,14 +111,26 @@ class Desktop:
                     p.wait()
         self.dir.cleanup()
 
-    def spoken(self):
-        """Every utterance so far, in order."""
+    def read_log(self):
         try:
             with open(self.log, encoding="utf-8", errors="replace") as f:
-                text = f.read()
+                return f.read()
         except FileNotFoundError:
-            return []
-        return re.findall(r"SPEECH OUTPUT: '(.*)'", text)
+            return ""
+
+    def spoken(self, after=0):
+        """Every utterance so far, in order; `after`: only those after that many key presses reached Orca."""
+        text = self.read_log()
+        at = 0
+        for _ in range(after):
+            at = text.find(KEY_PRESSED, at)
+            if at < 0:
+                return []
+            at += len(KEY_PRESSED)
+        return re.findall(r"SPEECH OUTPUT: '(.*)'\s*[\[{]", text[at:])
+
+    def keys_seen(self):
+        return self.read_log().count(KEY_PRESSED)
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True)

@@ -156,7 +156,7 @@ async def check_controls(browser, failures, label, space_clicks=True):
     failures.check(boxes["EkranXY"] == [220, 18, 200, 200] and boxes["BKamera"] == [424, 16, 137, 22],
                    f"{label}: controls not at the layout table's places: {boxes['EkranXY']} {boxes['BKamera']}")
     spoken = await browser.value("['EkranXY', 'Label7', 'BKamera'].map((id) => { const e = document.getElementById(id);"
-                                 " return [e.getAttribute('aria-label'), e.title, e.textContent]; })")
+                                 " return [e.getAttribute('aria-label') ?? e.dataset.measures ?? null, e.title, e.textContent]; })")
     failures.check(spoken == [["XY görünümü, üstten", "", ""], ["Bakış azimutu", "", spoken[1][2]],
                               [None, "Kamera ekle", "Kamera"]], f"{label}: names and tooltip {spoken}")
     await browser.value("document.activeElement.blur() || true")

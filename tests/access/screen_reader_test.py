@@ -1,0 +1,119 @@
+#!/usr/bin/python3
+"""What Orca says about the program, on a headless desktop (see screen_reader.py):
+
+    dbus-run-session -- screen_reader_test.py qt TIRVOK3          the Qt program
+    dbus-run-session -- screen_reader_test.py page TIRVOK3.html   the page in Chromium
+
+Each session focuses a tool, reviews a readout and makes an edit with the mouse (the camera tool down, a
+click at pane pixel (150, 50) of the top view: the camera to 50, 50, 0), then checks what was spoken:
+the tool's name, role and state, the readout's measure and value, and the edit announced exactly once.
+Every utterance is printed at the end."""
+import os
+import re
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from screen_reader import Desktop, wait_for  # noqa: E402
+
+XY_PANE = (220, 18)  # the top view's place in the window (or page)
+EDIT_AT = (150, 50)  # its pane pixel where the camera goes: world 50, 50
+EDIT_SAID = "Kamera 50, 50, 0"
+
+
+class Failures(list):
+    def check(self, ok, what):
+        if not ok:
+            self.append(what)
+            print(f"FAIL {what}", flush=True)
+
+
+def press(desktop, key, said, what):
+    """Presses `key` and waits for the first utterance matching `said` that it causes; returns it."""
+    keys = desktop.keys_seen()
+    desktop.xdotool("key", key)
+    # Only what Orca said after it saw the key: nothing said earlier but logged late counts.
+    return wait_for(lambda: next((s for s in desktop.spoken(after=keys + 1) if re.search(said, s)), None), what)
+
+
+def press_until(desktop, key, said, pattern, what, tries=12):
+    """Presses `key` until what it causes (the first utterance matching `said`) matches `pattern`."""
+    for _ in range(tries):
+        got = press(desktop, key, said, f"{what}: speech after {key}")
+        if re.search(pattern, got):
+            return got
+    raise AssertionError(f"{what}: {tries} presses of {key} never said /{pattern}/")
+
+
+def edit_and_count(desktop, failures, click, then_key, label):
+    """The mouse edit, its announcement, then one more key so that a repeat would be heard before it."""
+    desktop.say_after(click, re.escape(EDIT_SAID), f"{label}: announcement of the edit")
+    before = len(desktop.spoken())
+    desktop.xdotool("key", then_key)
+    wait_for(lambda: len(desktop.spoken()) > before, f"speech after {then_key}")
+    said = sum(EDIT_SAID in s for s in desktop.spoken())
+    failures.check(said == 1, f"{label}: the edit announced {said} times")
+
+
+def qt_session(desktop, failures, binary):
+    # Opened, the window is said, then the control with the focus: keys are pressed after that.
+    desktop.say_after(lambda: desktop.start([binary]), r"push button", "the window and the focused tool")
+    failures.check("Tirvok 3 frame." in desktop.spoken(), "qt: the window not said as 'Tirvok 3 frame'")
+    window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "^Tirvok 3$"], env=desktop.env,
+                                             capture_output=True, text=True).stdout.split(), "the window")[-1]
+    # Keys go to the window once the window manager has made it the active one.
+    wait_for(lambda: subprocess.run(["xdotool", "getactivewindow"], env=desktop.env, capture_output=True,
+                                    text=True).stdout.strip() == window, "the window active")
+    # Qt's AT-SPI bridge (6.4) has no toggle-button role: the state follows the tooltip, in Turkish.
+    tool = r"push button|basılı"  # a tool's focus is said in two: name and role, then tooltip and state
+    press_until(desktop, "Tab", r"push button", r"^Kamera push button", "focus on a tool")
+    said = wait_for(lambda: next((s for s in desktop.spoken()[-2:] if "basılı" in s), None), "the tool's state")
+    failures.check(said == "Kamera ekle, basılı değil.", f"qt: the raised tool said {said!r}")
+    desktop.xdotool("key", "space")
+    wait_for(lambda: "object:state-changed:checked for [push button | Kamera]" in open(desktop.log).read(),
+             "the tool going down")
+    press(desktop, "shift+Tab", tool, "focus off the tool")
+    press_until(desktop, "Tab", r"push button", r"^Kamera push button", "focus back on the tool")
+    said = wait_for(lambda: next((s for s in desktop.spoken()[-2:] if "basılı" in s), None), "the tool's state")
+    failures.check(said == "Kamera ekle, basılı.", f"qt: the tool down said {said!r}")
+    # Flat review, line by line (keypad 9 with num lock off).
+    line = press_until(desktop, "KP_Page_Up", r".", r"Kamera x", "review of the readouts")
+    failures.check(re.search(r"\bKamera x, 0 Orijin sx, 100\b", line), f"qt: the first readout line said {line!r}")
+    edit_and_count(desktop, failures, lambda: desktop.xdotool(
+        "mousemove", "--window", window, str(XY_PANE[0] + EDIT_AT[0]), str(XY_PANE[1] + EDIT_AT[1]), "click", "1"),
+        "Tab", "qt")
+
+
+def page_session(desktop, failures, page):
+    profile = os.path.join(desktop.path, "chromium")
+    # Kiosk: the page fills the screen, so its CSS pixels are the screen's.
+    desktop.say_after(lambda: desktop.start([
+        "chromium", "--no-sandbox", "--force-renderer-accessibility", "--kiosk", "--no-first-run",
+        "--no-default-browser-check", "--disable-gpu", f"--user-data-dir={profile}", page.as_uri()
+        if hasattr(page, "as_uri") else "file://" + os.path.abspath(page)]), r"Tirvok 3", "the page's title")
+    press_until(desktop, "Tab", r"button", r"^Kamera toggle button not pressed", "focus on a tool")
+    desktop.say_after(lambda: desktop.xdotool("key", "space"), r"^pressed", "the tool going down")
+    # Browse mode, line by line.
+    line = press_until(desktop, "Down", r".", r"Kamera x", "reading down to the readouts")
+    failures.check(re.search(r"\bKamera x, 0\b", line), f"page: the first readout line said {line!r}")
+    edit_and_count(desktop, failures, lambda: desktop.xdotool(
+        "mousemove", str(XY_PANE[0] + EDIT_AT[0]), str(XY_PANE[1] + EDIT_AT[1]), "click", "1"), "Tab", "page")
+
+
+def main(kind, target):
+    failures = Failures()
+    with Desktop() as desktop:
+        try:
+            (qt_session if kind == "qt" else page_session)(desktop, failures, target)
+        except (AssertionError, TimeoutError) as e:
+            failures.check(False, str(e))
+        finally:
+            print("Orca said:\n  " + "\n  ".join(desktop.spoken()))
+    print(f"{len(failures)} failures")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3 or sys.argv[1] not in ("qt", "page"):
+        raise SystemExit(__doc__)
+    sys.exit(main(sys.argv[1], sys.argv[2]))
