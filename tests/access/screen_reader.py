@@ -80,10 +80,12 @@ class Desktop:
                     f'DefaultModule espeak-ng\nLogDir "{conf}"\nLogLevel 1\n')
         open(os.path.join(conf, "modules", "espeak-ng.conf"), "w").close()
         self.start(["speech-dispatcher", "-s", "-t", "0", "-C", conf])
-        # No key echo: what is said is what the program and Orca's review tell.
+        # No key echo (what is said is what the program and Orca's review tell),
         settings = os.path.join(self.path, "orca")
         os.makedirs(settings)
-        quiet = {"profile": ["Default", "default"], "enableKeyEcho": False}
+        # and no reading of a whole page as it loads.
+        quiet = {"profile": ["Default", "default"], "enableKeyEcho": False, "sayAllOnLoad": False,
+                 "pageSummaryOnLoad": False}
         with open(os.path.join(settings, "user-settings.conf"), "w") as f:
             json.dump({"general": quiet, "profiles": {"default": quiet}, "pronunciations": {}, "keybindings": {}}, f)
         # Orca writes its debug file in blocks; opened line-buffered, each utterance is there when said.

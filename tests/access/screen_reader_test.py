@@ -89,12 +89,12 @@ def page_session(desktop, failures, page):
     # Kiosk: the page fills the screen, so its CSS pixels are the screen's.
     desktop.say_after(lambda: desktop.start([
         "chromium", "--no-sandbox", "--force-renderer-accessibility", "--kiosk", "--no-first-run",
-        "--no-default-browser-check", "--disable-gpu", f"--user-data-dir={profile}", page.as_uri()
-        if hasattr(page, "as_uri") else "file://" + os.path.abspath(page)]), r"Tirvok 3", "the page's title")
+        "--no-default-browser-check", "--disable-gpu", "--disable-features=Translate", f"--user-data-dir={profile}", "file://" + os.path.abspath(page)]),
+        r"Finished loading Tirvok 3", "the page loaded")
     press_until(desktop, "Tab", r"button", r"^Kamera toggle button not pressed", "focus on a tool")
     desktop.say_after(lambda: desktop.xdotool("key", "space"), r"^pressed", "the tool going down")
     # Browse mode, line by line.
-    line = press_until(desktop, "Down", r".", r"Kamera x", "reading down to the readouts")
+    line = press_until(desktop, "Down", r"^(?!leaving )", r"Kamera x", "reading down to the readouts")
     failures.check(re.search(r"\bKamera x, 0\b", line), f"page: the first readout line said {line!r}")
     edit_and_count(desktop, failures, lambda: desktop.xdotool(
         "mousemove", str(XY_PANE[0] + EDIT_AT[0]), str(XY_PANE[1] + EDIT_AT[1]), "click", "1"), "Tab", "page")
