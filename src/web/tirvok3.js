@@ -153,12 +153,12 @@ class Shell {
     const x = this.engine.x;
     document.title = this.engine.text(x.tv_window_text(WinText.caption));
     // For screen readers: the page's heading and landmark, and where edits are announced; none is seen.
-    const heading = document.body.appendChild(document.createElement('h1'));
-    heading.className = 'unseen';
-    heading.textContent = document.title;
     const main = document.body.appendChild(document.createElement('main'));
     this.main = main;
-    this.said = document.body.appendChild(document.createElement('div'));
+    const heading = main.appendChild(document.createElement('h1'));
+    heading.className = 'unseen';
+    heading.textContent = document.title;
+    this.said = main.appendChild(document.createElement('div'));
     this.said.className = 'unseen';
     this.said.setAttribute('aria-live', 'polite');
     const root = document.documentElement.style; // the face fills the whole viewport

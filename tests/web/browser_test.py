@@ -220,6 +220,17 @@ async def check_scaled(browser, failures, replay_dir, label, scale):
             failures.check(blended == 0, f"{label}: {name} at {scale:.0%} has {blended} blended device pixels")
 
 
+async def check_axe(browser, failures, label):
+    """axe-core over the page as it stands, every rule it runs by default (WCAG A and AA and best practice):
+    no violation. The script's path is in TIRVOK3_AXE (`make test-web` installs it with npm)."""
+    source = pathlib.Path(os.environ["TIRVOK3_AXE"]).read_text()
+    await browser.evaluate(source)
+    found = await browser.value("axe.run(document).then((r) => r.violations.map((v) => "
+                                "[v.id, v.impact, v.nodes.map((n) => n.target.join(' ')).join(', ')]))")
+    failures.check(found == [], f"{label}: axe finds {found}")
+    return len(await browser.value("axe.getRules().map((r) => r.ruleId)"))
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
@@ -248,6 +259,7 @@ async def main(page, replay, session):
                 # Fractions of a CSS pixel, as real pointers give: the page takes the floor.
                 checks = await run_session(chromium, failures, session, replay_dir, ".", "chromium", 0.5)
                 merged = {"chromium": await chromium.value("testMerged")}
+                rules = await check_axe(chromium, failures, "chromium")
                 menus = await chromium.value("testMenus")
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
@@ -275,7 +287,7 @@ async def main(page, replay, session):
         finally:
             server.shutdown()
     print(f"{checks} checks of the session in each browser; moves merged into another's event: {merged}; "
-          f"{len(failures)} failures")
+          f"{rules} axe rules; {len(failures)} failures")
     return 1 if failures else 0
 
 
