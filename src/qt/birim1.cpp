@@ -8,6 +8,9 @@
 #include <QActionGroup>
 #include <QIcon>
 #include <QLabel>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionToolButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -45,6 +48,25 @@ QPalette LightLook()
     }
     return look;
 }
+
+// The tools as the style draws them, but with the caption in navy while down or focused: the style
+// darkens and tints the face then, and blue on it would fall below 4.5:1.
+class TToolStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        const auto* tool = qstyleoption_cast<const QStyleOptionToolButton*>(option);
+        if (control != CC_ToolButton || tool == nullptr ||
+            !(tool->state & (State_On | State_Sunken | State_HasFocus))) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        QStyleOptionToolButton darker = *tool;
+        darker.palette.setColor(QPalette::ButtonText, kHighlight);
+        QProxyStyle::drawComplexControl(control, &darker, painter, widget);
+    }
+};
 
 // Labels keep their left and top and grow to fit their text, never narrower than laid out.
 void FitWidth(QLabel* label, int laidOutWidth)
@@ -95,6 +117,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     toolGroup_->setObjectName(kToolGroupName);
     toolGroup_->setAccessibleName(QString::fromUtf8("Ara\u00e7lar"));
     toolGroup_->setGeometry(ToolBounds());
+    toolStyle_ = new TToolStyle;
+    toolStyle_->setParent(this);
     Reconsider(toolGroup_);
 
     // At most one tool is down; pressing the one that is down raises it.
@@ -164,6 +188,7 @@ void TForm1::MakeControl(const TControlSpec& spec)
             action->setToolTip(QString::fromUtf8(spec.tooltip));
         toolActions_[std::size_t(spec.tool)] = action;
         auto* button = new QToolButton(toolGroup_);
+        button->setStyle(toolStyle_);
         button->setDefaultAction(action);
         button->setGeometry(place.translated(-toolGroup_->pos()));
         QToolButton** byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool

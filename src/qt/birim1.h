@@ -16,6 +16,7 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QStyle;
 class QTimer;
 class QToolButton;
 class TImagePane;
@@ -76,6 +77,7 @@ private:
     std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
     QWidget* toolGroup_ = nullptr;  // holds the tool buttons, for screen readers only
+    QStyle* toolStyle_ = nullptr;   // the tools' captions in every state
     std::unique_ptr<TAnnouncer> announcer_;
     TEditState announced_;  // the scene as the last announcement left it
 };
