@@ -96,6 +96,7 @@ void TForm1::FormCreate()
     // Painting is double-buffered by construction: each pane is an off-screen image shown with one blit,
     // and the window's face is never painted under a pane (WS_CLIPCHILDREN), so nothing flickers.
     InitScene(*scene_);
+    announced_ = EditStateOf(*scene_);
 }
 
 int TForm1::Run()
@@ -127,7 +128,8 @@ void TForm1::MakeControl(std::size_t index)
         if (spec.kind == TControlKind::Readout) {
             readouts_[std::size_t(spec.readout)] = index;
             shownText_[std::size_t(spec.readout)] = caption;
-            access_.Description(made, spec.caption);  // the visible value, after the spoken name
+            // What it measures, then the visible value.
+            access_.Name(made, SpokenReadout(spec.accessibleName, spec.caption));
         }
         break;
     case TControlKind::Tool: {
@@ -143,7 +145,7 @@ void TForm1::MakeControl(std::size_t index)
     }
     }
     controls_[index] = made;
-    if (*spec.accessibleName != 0)
+    if (*spec.accessibleName != 0 && spec.kind != TControlKind::Readout)
         access_.Name(made, spec.accessibleName);
     if (*spec.accessibleDescription != 0)
         access_.Description(made, spec.accessibleDescription);
@@ -263,7 +265,8 @@ void TForm1::WriteReadouts()
         HWND label = controls_[readouts_[i]];
         SetWindowTextW(label, wide.c_str());
         shownText_[i] = std::move(wide);
-        access_.Description(label, text);
+        access_.Name(label, SpokenReadout(kForm1Controls[readouts_[i]].accessibleName, text));
+        TAccessibility::NameChanged(label);
         FitWidth(readouts_[i]);
     }
 }
@@ -393,7 +396,18 @@ void TForm1::PlanMove(TPlanView view, const TImagePane& pane, int x, int y)
     PlanMouseMove(*scene_, view, x, y, pane.Width(), pane.Height(), CurrentTool());
 }
 
-void TForm1::PlanUp(TPlanView view, TMouseButton button) { SetTool(PlanMouseUp(*scene_, view, button, CurrentTool())); }
+void TForm1::PlanUp(TPlanView view, TMouseButton button)
+{
+    SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
+    AnnounceEdit();
+}
+
+void TForm1::AnnounceEdit()
+{
+    const TEditState now = EditStateOf(*scene_);
+    TAccessibility::Announce(hwnd_, EditAnnouncement(announced_, now, decimalPoint_));
+    announced_ = now;
+}
 
 void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
 void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, *EkranXY, x, y); }
