@@ -82,3 +82,17 @@ TEST(EditAnnouncement, FirstPrismOfAnEmptyScene)
     AppendPrism(*scene);
     EXPECT_EQ(EditAnnouncement(before, EditStateOf(*scene)), "Prizma 1");
 }
+
+// Each edit is told once: the next announcement names only what changed after it.
+TEST(EditAnnouncer, SaysEachChangeOnce)
+{
+    auto scene = std::make_unique<TScene>();
+    InitScene(*scene);
+    TEditAnnouncer announcer;
+    announcer.Reset(*scene);
+    scene->Camera = {50, 10, 0};
+    EXPECT_EQ(announcer.Next(*scene, "."), "Kamera 50, 10, 0");
+    EXPECT_EQ(announcer.Next(*scene, "."), "");
+    scene->Focus.y = -20;
+    EXPECT_EQ(announcer.Next(*scene, "."), "Odak 0, -20, 0");
+}

@@ -112,7 +112,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     setPalette(LightLook());
     setAutoFillBackground(true);
     InstallAccessibility();
-    announcer_ = std::make_unique<TAnnouncer>(this);
+    notice_ = std::make_unique<TAnnouncer>(this);
     toolGroup_ = new QWidget(this);
     toolGroup_->setObjectName(kToolGroupName);
     toolGroup_->setAccessibleName(QString::fromUtf8("Ara\u00e7lar"));
@@ -149,7 +149,7 @@ void TForm1::FormCreate()
     // is double-buffered already; keeping WA_PaintOnScreen off keeps it that way.
     setAttribute(Qt::WA_PaintOnScreen, false);
     InitScene(*scene_);
-    announced_ = EditStateOf(*scene_);
+    announcer_.Reset(*scene_);
 }
 
 void TForm1::MakeControl(const TControlSpec& spec)
@@ -274,14 +274,7 @@ void TForm1::PlanMove(TPlanView view, TImagePane* pane, int x, int y)
 void TForm1::PlanUp(TPlanView view, TMouseButton button)
 {
     SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
-    AnnounceEdit();
-}
-
-void TForm1::AnnounceEdit()
-{
-    const TEditState now = EditStateOf(*scene_);
-    announcer_->Announce(QString::fromStdString(EditAnnouncement(announced_, now, readoutFormat_.DecimalPoint())));
-    announced_ = now;
+    notice_->Announce(QString::fromStdString(announcer_.Next(*scene_, readoutFormat_.DecimalPoint())));
 }
 
 void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }

@@ -58,8 +58,6 @@ private:
     void PlanMove(TPlanView view, TImagePane* pane, int x, int y);
     void PlanUp(TPlanView view, TMouseButton button);
     void WriteReadouts();
-    // Tells screen readers what the edit that just ended changed.
-    void AnnounceEdit();
 
     std::unique_ptr<TScene> scene_;
     TReadoutFormat readoutFormat_;  // the system locale, read when the window is made
@@ -76,8 +74,8 @@ private:
     QToolButton* BSonPrizma = nullptr;
     std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
-    QWidget* toolGroup_ = nullptr;  // holds the tool buttons, for screen readers only
-    QStyle* toolStyle_ = nullptr;   // the tools' captions in every state
-    std::unique_ptr<TAnnouncer> announcer_;
-    TEditState announced_;  // the scene as the last announcement left it
+    QWidget* toolGroup_ = nullptr;        // holds the tool buttons, for screen readers only
+    QStyle* toolStyle_ = nullptr;         // the tools' captions in every state
+    std::unique_ptr<TAnnouncer> notice_;  // says what an edit changed
+    TEditAnnouncer announcer_;
 };

@@ -21,5 +21,23 @@ TEditState EditStateOf(const TScene& scene);
 // empty ground).
 std::string EditAnnouncement(const TEditState& before, const TEditState& after, std::string_view decimalPoint = ".");
 
+// Keeps the scene as the last announcement left it, so that each one names what changed since.
+class TEditAnnouncer {
+public:
+    // Starts from `scene` as it is.
+    void Reset(const TScene& scene) { last_ = EditStateOf(scene); }
+    // The announcement for the edit that just ended (empty: nothing to say).
+    std::string Next(const TScene& scene, std::string_view decimalPoint)
+    {
+        const TEditState now = EditStateOf(scene);
+        std::string said = EditAnnouncement(last_, now, decimalPoint);
+        last_ = now;
+        return said;
+    }
+
+private:
+    TEditState last_;
+};
+
 // A readout as a screen reader says it: what it measures, then its value ("Kamera x, 50").
 std::string SpokenReadout(std::string_view measures, std::string_view value);

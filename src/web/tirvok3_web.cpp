@@ -38,7 +38,7 @@ struct TWebShell {
     std::array<TWebPane, kPanes> panes;
     std::array<std::string, kReadouts> readouts;
     char separator[kSeparatorBytes] = ".";
-    TEditState announced;  // the scene as the last announcement left it
+    TEditAnnouncer announcer;
     std::string announcement;
 };
 
@@ -47,7 +47,7 @@ TWebShell& Shell()
     static const std::unique_ptr<TWebShell> shell = [] {
         auto made = std::make_unique<TWebShell>();
         InitScene(made->scene);
-        made->announced = EditStateOf(made->scene);
+        made->announcer.Reset(made->scene);
         return made;
     }();
     return *shell;
@@ -128,9 +128,7 @@ TIRVOK_EXPORT(tv_window_text) const char* tv_window_text(int field)
 TIRVOK_EXPORT(tv_edit_announcement) const char* tv_edit_announcement()
 {
     TWebShell& shell = Shell();
-    const TEditState now = EditStateOf(shell.scene);
-    shell.announcement = EditAnnouncement(shell.announced, now, shell.separator);
-    shell.announced = now;
+    shell.announcement = shell.announcer.Next(shell.scene, shell.separator);
     return shell.announcement.c_str();
 }
 

@@ -96,7 +96,7 @@ void TForm1::FormCreate()
     // Painting is double-buffered by construction: each pane is an off-screen image shown with one blit,
     // and the window's face is never painted under a pane (WS_CLIPCHILDREN), so nothing flickers.
     InitScene(*scene_);
-    announced_ = EditStateOf(*scene_);
+    announcer_.Reset(*scene_);
 }
 
 int TForm1::Run()
@@ -399,14 +399,7 @@ void TForm1::PlanMove(TPlanView view, const TImagePane& pane, int x, int y)
 void TForm1::PlanUp(TPlanView view, TMouseButton button)
 {
     SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
-    AnnounceEdit();
-}
-
-void TForm1::AnnounceEdit()
-{
-    const TEditState now = EditStateOf(*scene_);
-    TAccessibility::Announce(hwnd_, EditAnnouncement(announced_, now, decimalPoint_));
-    announced_ = now;
+    TAccessibility::Announce(hwnd_, announcer_.Next(*scene_, decimalPoint_));
 }
 
 void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }

@@ -76,8 +76,6 @@ private:
     void PlanDown(TPlanView view, TMouseButton button, int x, int y);
     void PlanMove(TPlanView view, const TImagePane& pane, int x, int y);
     void PlanUp(TPlanView view, TMouseButton button);
-    // Tells screen readers what the edit that just ended changed.
-    void AnnounceEdit();
 
     std::unique_ptr<TScene> scene_;
     std::string decimalPoint_;  // the user's, read again when the regional settings change
@@ -88,7 +86,7 @@ private:
     HWND focus_ = nullptr;          // the control that had the keyboard when the window last lost it
     bool maximised_ = false;
     TAccessibility access_;
-    TEditState announced_;  // the scene as the last announcement left it
+    TEditAnnouncer announcer_;  // what screen readers are told when an edit ends
 
     std::array<HWND, kControlCount> controls_{};        // by the table's order
     std::array<std::unique_ptr<TImagePane>, 4> panes_;  // by TPaneId
