@@ -49,16 +49,18 @@ QPalette LightLook()
     return look;
 }
 
-// The tools as the style draws them, but with the caption in navy while down or focused: the style
-// darkens and tints the face then, and blue on it would fall below 4.5:1.
+// The tools as the style draws them, but with the caption in navy while down or showing keyboard focus:
+// the style darkens and tints the face then, and blue on it would fall below 4.5:1. A mouse user's raised
+// tools keep the window's blue.
 class TToolStyle : public QProxyStyle {
 public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget) const override
     {
         const auto* tool = qstyleoption_cast<const QStyleOptionToolButton*>(option);
-        if (control != CC_ToolButton || tool == nullptr ||
-            !(tool->state & (State_On | State_Sunken | State_HasFocus))) {
+        const bool focusShown =
+            tool != nullptr && (tool->state & State_HasFocus) && (tool->state & State_KeyboardFocusChange);
+        if (control != CC_ToolButton || tool == nullptr || !((tool->state & (State_On | State_Sunken)) || focusShown)) {
             QProxyStyle::drawComplexControl(control, option, painter, widget);
             return;
         }

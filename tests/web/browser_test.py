@@ -220,6 +220,33 @@ async def check_scaled(browser, failures, replay_dir, label, scale):
             failures.check(blended == 0, f"{label}: {name} at {scale:.0%} has {blended} blended device pixels")
 
 
+def contrast(a, b):
+    """WCAG contrast ratio of two (r, g, b) colours."""
+    def luminance(c):
+        linear = [v / 255 / 12.92 if v / 255 <= 0.03928 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+async def check_contrast(browser, failures, label):
+    """On screenshots: a tool's caption up, down, focused and both, and a readout, at least 4.5:1 against the
+    commonest colour of its box (the text is the pixel that stands out most: a fully inked stem)."""
+    boxes = await places(browser)
+    for state, tool, focused in (("up", 0, False), ("down", 1, False), ("focused", 0, True),
+                                 ("down and focused", 1, True)):
+        await browser.value(f"tirvok3.setTool({tool}) || document.getElementById('BKamera')"
+                            f".{'focus' if focused else 'blur'}() || true")
+        _, _, rows = await browser.screenshot()
+        for name, inset in (("BKamera", (6, 5)), ("Label1", (0, 0))):
+            left, top, width, height = (round(v) for v in boxes[name])
+            pixels = [rows[y][x] for y in range(top + inset[1], top + height - inset[1])
+                      for x in range(left + inset[0], left + width - inset[0])]
+            background = max(set(pixels), key=pixels.count)
+            ratio = max(contrast(p, background) for p in set(pixels))
+            failures.check(ratio >= 4.5, f"{label}: {name} with the tool {state} has contrast {ratio:.2f}")
+
+
 async def check_axe(browser, failures, label):
     """axe-core over the page as it stands, every rule it runs by default (WCAG A and AA and best practice):
     no violation. The script's path is in TIRVOK3_AXE (`make test-web` installs it with npm)."""
@@ -263,6 +290,7 @@ async def main(page, replay, session):
                 menus = await chromium.value("testMenus")
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
+                await check_contrast(chromium, failures, "chromium")
                 await check_before_first_frame(chromium, failures, http_url, "chromium")
                 await chromium.open(http_url)
                 for scale in (2, 1.5):
