@@ -6,10 +6,8 @@
 #include <QAccessible>
 #include <QImage>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 
 namespace {
 
@@ -307,70 +305,3 @@ TEST_F(FormTest, ScreenReadersHearRolesStatesAndValues)
     }
 }
 
-namespace {
-
-double Luminance(QRgb c)
-{
-    auto channel = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
-}
-
-double Contrast(QRgb a, QRgb b)
-{
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// A text's contrast as seen: the background is the commonest colour of the box, the text its pixel that
-// stands out most from it (a fully inked stem).
-double TextContrast(const QImage& shot, QRect box)
-{
-    std::map<QRgb, int> counts;
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            ++counts[shot.pixel(x, y) & 0xFFFFFFu];
-    const QRgb background =
-        std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
-    double most = 1;
-    for (const auto& [colour, count] : counts)
-        most = std::max(most, Contrast(colour, background));
-    return most;
-}
-
-}  // namespace
-
-// Every text at least 4.5:1 against what is behind it, in every state a tool can be in.
-TEST_F(FormTest, TextsContrastAtLeastFourAndAHalf)
-{
-    Form().SaatTimer();
-    Form().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
-    // The caption's box inside each tool, clear of bevels and focus frame.
-    auto caption = [&](QWidget* w) {
-        const QRect r(w->mapTo(&Form(), QPoint()), w->size());
-        return r.adjusted(6, 5, -6, -5);
-    };
-    struct TState {
-        const char* what;
-        bool down;
-        bool focused;
-    };
-    for (const TState& s : {TState{"up", false, false}, TState{"down", true, false}, TState{"focused", false, true},
-                            TState{"down and focused", true, true}}) {
-        Form().SetTool(s.down ? TTool::Kamera : TTool::None);
-        QWidget* target = s.focused ? static_cast<QWidget*>(Button("BKamera")) : Pane("Ekran3B");
-        target->setFocus(Qt::TabFocusReason);
-        Form().setAttribute(Qt::WA_KeyboardFocusChange, s.focused);
-        QCoreApplication::processEvents();
-        const QImage shot = Form().grab().toImage();
-        EXPECT_GE(TextContrast(shot, caption(Button("BKamera"))), 4.5) << s.what;
-    }
-    const QImage shot = Form().grab().toImage();
-    for (const char* name : {"Label1", "Label13", "LEkranXY"}) {
-        QLabel* l = Label(name);
-        EXPECT_GE(TextContrast(shot, QRect(l->mapTo(&Form(), QPoint()), l->size())), 4.5) << name;
-    }
-}
