@@ -304,4 +304,3 @@ TEST_F(FormTest, ScreenReadersHearRolesStatesAndValues)
         EXPECT_EQ(i->state().checked, e.pressed) << e.name;
     }
 }
-
