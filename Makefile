@@ -198,17 +198,20 @@ test-cross:
 
 # The browser page: the engine as WebAssembly (Debian's clang for wasm32-wasi, the release's own
 # version: 14 on Debian 12, 19 on Debian 13), the page and its JS module in one self-contained
-# $(WEB_BUILD)/tirvok3.html.
+# $(WEB_BUILD)/tirvok3.html, and $(WEB_BUILD)/site/ for any static web host: the page as index.html, its
+# web app manifest, icons and service worker (installable, works offline after the first visit).
 .PHONY: web test-web deps-npm
 WEB_BUILD := build-web
-# Asked of apt once, and only by the targets that need it.
-WEB_LLVM = $(eval WEB_LLVM := $$(shell apt-cache depends clang 2>/dev/null | \
+# Asked of apt once, and only by the targets that need it; in the C locale, as apt translates "Depends".
+WEB_LLVM = $(eval WEB_LLVM := $$(shell LC_ALL=C apt-cache depends clang 2>/dev/null | \
              sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$$$$/\1/p' | head -n 1))$(WEB_LLVM)
 WEB_PACKAGES = cmake make python3 clang-$(WEB_LLVM) lld-$(WEB_LLVM) llvm-$(WEB_LLVM) wasi-libc \
                libc++-$(WEB_LLVM)-dev-wasm32 libc++abi-$(WEB_LLVM)-dev-wasm32 libclang-rt-$(WEB_LLVM)-dev-wasm32
-# The engine suites run under node; the page in both browsers, driven from Debian's python3; axe-core (from
-# npm, this version) checks the page's accessibility.
-WEB_TEST_PACKAGES := googletest nodejs chromium firefox-esr python3-websockets fonts-dejavu-core
+# The engine suites run under node; the page in three browsers, driven from Debian's python3: Chromium,
+# Firefox ESR, and WebKitGTK's MiniBrowser (Safari's engine) through WebKitWebDriver on Xvfb; axe-core
+# (from npm, this version) checks the page's accessibility.
+WEB_TEST_PACKAGES := googletest nodejs chromium firefox-esr python3-websockets fonts-dejavu-core \
+                     libwebkit2gtk-4.1-0 webkit2gtk-driver xvfb
 AXE := axe-core@4.14.1
 WEB_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/wasm32-wasi.cmake \
                 -DTIRVOK_LLVM_VERSION=$(WEB_LLVM) -DTIRVOK_BENCH=OFF
@@ -216,14 +219,15 @@ web:
 	$(call apt_install,$(WEB_PACKAGES))
 	@[ -f $(WEB_BUILD)/CMakeCache.txt ] || $(WEB_CONFIGURE) -DTIRVOK_TESTS=OFF
 	$(CMAKE_BUILD) $(WEB_BUILD) --target tirvok3_page -j $(JOBS)
-	@echo "$(WEB_BUILD)/tirvok3.html: $$(wc -c <$(WEB_BUILD)/tirvok3.html) bytes, $$(gzip -9c $(WEB_BUILD)/tirvok3.html | wc -c) gzip'd"
+	@echo "$(WEB_BUILD)/tirvok3.html: $$(wc -c <$(WEB_BUILD)/tirvok3.html) bytes, $$(gzip -9c $(WEB_BUILD)/tirvok3.html | wc -c) gzip'd;" \
+	  "$(WEB_BUILD)/site/: $$(ls $(WEB_BUILD)/site | wc -l) files"
 
 # Debian's npm, where the node installed brings none of its own.
 deps-npm:
 	$(call apt_install,npm)
 
-# The engine suites compiled to WebAssembly under node, then the page in headless Chromium and Firefox
-# ESR against the native engine's rasters (web_session_replay from the Linux build in $(BUILD)/).
+# The engine suites compiled to WebAssembly under node, then the page in headless Chromium, Firefox ESR
+# and WebKitGTK against the native engine's rasters (web_session_replay from the Linux build in $(BUILD)/).
 test-web: deps-test web
 	$(call apt_install,$(WEB_TEST_PACKAGES))
 	@command -v npm >/dev/null 2>&1 || $(MAKE) deps-npm

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -96,12 +97,24 @@ void DrawWholeFrame(TScene& scene, TFramePanes& panes)
     benchmark::ClobberMemory();
 }
 
+// FNV-1a over the four panes' 0x00RRGGBB words in pane id order (XY, XZ, YZ, 3D view): what the frame
+// drew, for bench/web_bench.py to set beside the page's frame of the same scene.
+double FrameDigest(const TFramePanes& panes)
+{
+    std::uint32_t digest = 2166136261u;
+    for (const TPaneImage* pane : {&panes.xy, &panes.xz, &panes.yz, &panes.b3})
+        for (std::uint32_t word : pane->Words())
+            digest = (digest ^ word) * 16777619u;
+    return double(digest);
+}
+
 void FrameOf(benchmark::State& state, TPlanView view)
 {
     auto scene = CanonicalScene(Prisms(state), view);
     TFramePanes panes;
     for (auto _ : state)
         DrawWholeFrame(*scene, panes);
+    state.counters["digest"] = FrameDigest(panes);
 }
 
 void BM_Frame(benchmark::State& state) { FrameOf(state, TPlanView::XY); }

@@ -30,8 +30,13 @@ find_program(CMAKE_RANLIB NAMES llvm-ranlib${llvm_suffix} REQUIRED)
 set(CMAKE_CXX_COMPILER ${TIRVOK_WASM_CXX})
 set(CMAKE_C_COMPILER_TARGET ${TIRVOK_WASM_TRIPLE})
 set(CMAKE_CXX_COMPILER_TARGET ${TIRVOK_WASM_TRIPLE})
-# No exceptions in the module; wasm32 has no threads either.
-set(CMAKE_CXX_FLAGS_INIT -fno-exceptions)
+# No exceptions in the module; wasm32 has no threads either. 128-bit SIMD, which every browser that
+# unpacks the page's module has: the fills and the compare of a frame go four pixels at a time.
+set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -msimd128")
+# Linking with an optimisation level, clang runs binaryen's wasm-opt when it finds one on PATH, so the
+# module's bytes would depend on the machine. The last -O of the link line decides, and -O0 there changes
+# nothing else (wasm-ld's LTO keeps its own level): the bytes depend on the sources alone.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -O0)
 # Debian installs wasi-libc and libc++ for wasm32 under /usr, where clang looks by itself.
 set(CMAKE_FIND_ROOT_PATH /usr/lib/${TIRVOK_WASM_TRIPLE} /usr/include/${TIRVOK_WASM_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,15 +1,13 @@
-// Mouse and tool-button events through the engine as the window delivers them, with frames and
-// readout texts in between; the scene's invariants are checked after every event.
-//
-// The window's own rules are modelled here, not taken from the window (which needs widgets): the
-// tool group (at most one tool down; clicking the down one raises it), the pointer grab (while any
-// button is held, presses, moves and releases go to the pane that got the first press; with none
-// held a pane gets no moves), and pane pixels made from pointer positions by PanePixel.
+// Pointer and tool-button events through the engine's input model as a window delivers them, with
+// frames and readout texts in between; the scene's invariants are checked after every event. Besides
+// one well-behaved mouse, the storm has chords, presses off every pane, releases that never arrive,
+// several pointers of every kind, cancels and lost captures.
 
 #include "fuzz_input.h"
 
 #include "render/canvas.h"
 #include "render/frame.h"
+#include "render/layout.h"
 #include "render/plan_views.h"
 #include "render/readout.h"
 #include "render/view3b.h"
@@ -31,7 +29,7 @@ inline constexpr int kMostFrames = 8;         // per input, besides the last, to
 
 constexpr TPlanView kViews[3] = {TPlanView::XY, TPlanView::XZ, TPlanView::YZ};
 
-enum class TOp { ToolClick, Press, Move, Release, Frame, Repeat };
+enum class TOp { ToolClick, Press, Move, Release, Frame, Repeat, Cancel, Raw };
 
 struct TEvent {
     TOp op = TOp::Frame;
@@ -42,9 +40,8 @@ struct TEvent {
 
 struct TWindow {
     std::unique_ptr<TScene> scene = std::make_unique<TScene>();
-    TTool tool = TTool::None;
-    unsigned held = 0;  // one bit per TMouseButton
-    int grab = 0;       // pane that has the pointer while any button is held
+    TInput input{*scene, kPane, kPane};
+    TPointerEvent mouse;  // the mouse as the platform reports it: place and buttons down
     std::vector<TPaneImage> panes{4, TPaneImage(kPane, kPane)};
     int events = 0;
     int frames = 0;
@@ -94,7 +91,7 @@ void CheckScene(const TWindow& w, bool everyPrism)
         const TViewOrigin& o = OriginOf(s, v);
         Check(std::abs(o.ox) <= kOriginLimit && std::abs(o.oy) <= kOriginLimit, "origins within their limit");
     }
-    if (w.held == 0)
+    if (!w.input.Holding())
         for (TPlanView v : kViews)
             Check(!LeftDragOf(*w.scene, v) && !RightDragOf(*w.scene, v), "no drag without a held button");
 }
@@ -119,42 +116,73 @@ void Frame(TWindow& w)
     CheckScene(w, true);
 }
 
+// The mouse at (x, y) of plan pane `pane`, or of the window when `pane` is 3 (the face, a label, the 3D view).
+void PlaceMouse(TWindow& w, int pane, double x, double y)
+{
+    const TControlSpec* c = nullptr;
+    for (const TControlSpec& spec : kForm1Controls)
+        if (spec.kind == TControlKind::Pane && int(spec.pane) == pane)
+            c = &spec;
+    PlacePointer(w.mouse, x + c->left, y + c->top);
+}
+
 void Apply(TWindow& w, const TEvent& e)
 {
-    const unsigned bit = 1u << (e.which & 3);
+    const auto button = TMouseButton(e.which & 3);
+    const unsigned bit = ButtonBit(button);
     switch (e.op) {
-    case TOp::ToolClick:
-        if (w.held == 0) {
-            const TTool t = TTool(1 + e.which);
-            w.tool = w.tool == t ? TTool::None : t;
-        }
-        break;
+    case TOp::ToolClick: w.input.ClickTool(TTool(1 + e.which)); break;
     case TOp::Press:
-        if (w.held & bit)
+        if (w.mouse.buttons & bit)
             break;
-        if (w.held == 0)
-            w.grab = e.which >> 2;
-        w.held |= bit;
-        PlanMouseDown(*w.scene, kViews[w.grab], TMouseButton(e.which & 3), PanePixel(e.x), PanePixel(e.y), w.tool);
+        PlaceMouse(w, (e.which >> 2) & 3, e.x, e.y);
+        w.mouse.phase = TPointerPhase::Down;
+        w.mouse.button = button;
+        w.mouse.buttons |= bit;
+        w.input.Pointer(w.mouse);
         break;
     case TOp::Move:
-        if (w.held != 0)
-            PlanMouseMove(*w.scene, kViews[w.grab], PanePixel(e.x), PanePixel(e.y), kPane, kPane, w.tool);
+        PlaceMouse(w, (e.which >> 2) & 3, e.x, e.y);
+        w.mouse.phase = TPointerPhase::Move;
+        w.input.Pointer(w.mouse);
         break;
-    case TOp::Release:
-        if ((w.held & bit) == 0)
-            break;
-        w.held &= ~bit;
-        w.tool = PlanMouseUp(*w.scene, kViews[w.grab], TMouseButton(e.which), w.tool);
-        Check(!LeftDragOf(*w.scene, kViews[w.grab]) && !RightDragOf(*w.scene, kViews[w.grab]),
-              "a release clears its pane's drag flags");
+    case TOp::Release: {
+        const bool held = w.input.Holding();
+        w.mouse.phase = TPointerPhase::Up;
+        w.mouse.button = button;
+        w.mouse.buttons &= ~bit;
+        w.input.Pointer(w.mouse);
+        if (held && w.mouse.buttons == 0)
+            Check(!w.input.Holding(), "the last button up ends the hold");
         break;
+    }
+    case TOp::Cancel:
+        w.input.Cancel();
+        w.mouse.buttons = 0;
+        break;
+    case TOp::Raw: {
+        // Any pointer, in any state the platform might report, lost releases and other fingers included.
+        TPointerEvent raw = w.mouse;
+        raw.phase = TPointerPhase(e.which & 3);
+        raw.kind = TPointerKind((e.which >> 2) % 3);
+        raw.id = (e.which >> 4) & 3;
+        raw.primary = (e.which & 64) == 0;
+        raw.button = TMouseButton((e.which >> 7) & 3);
+        raw.buttons = unsigned(e.which >> 9) & 15;
+        PlacePointer(raw, e.x, e.y);
+        w.input.Pointer(raw);
+        break;
+    }
     case TOp::Frame:
         if (++w.frames <= kMostFrames)
             Frame(w);
         break;
     case TOp::Repeat: break;
     }
+    Check(w.input.Holding() ||
+              std::all_of(std::begin(kViews), std::end(kViews),
+                          [&](TPlanView v) { return !LeftDragOf(*w.scene, v) && !RightDragOf(*w.scene, v); }),
+          "no drag flag outlives the hold");
     CheckScene(w, false);
     ++w.events;
 }
@@ -163,21 +191,24 @@ TEvent Decode(TFuzzInput& in)
 {
     TEvent e;
     const std::uint8_t op = in.Byte();
-    e.op = TOp(op % 6);
+    e.op = TOp(op % 8);
     switch (e.op) {
     case TOp::ToolClick: e.which = in.Byte() % 4; break;
     case TOp::Press:
-        e.which = in.Byte() % 3 << 2;  // pane in the high bits, button in the low two
+    case TOp::Move:
+        e.which = in.Byte() % 4 << 2;  // pane (3: off every pane) in the high bits, button in the low two
         e.which |= in.Byte() % 4;
         e.x = Position(in);
         e.y = Position(in);
         break;
-    case TOp::Move:
+    case TOp::Release: e.which = in.Byte() % 4; break;
+    case TOp::Raw:
+        e.which = in.Byte() | in.Byte() << 8;
         e.x = Position(in);
         e.y = Position(in);
         break;
-    case TOp::Release: e.which = in.Byte() % 4; break;
-    case TOp::Frame: break;
+    case TOp::Frame:
+    case TOp::Cancel: break;
     case TOp::Repeat:
         e.which = in.Byte();  // low three bits: events to repeat - 1; the rest: times - 1
         break;

@@ -227,6 +227,42 @@ TEST_F(MouseTest, RightReleaseOverAnotherPaneReachesThePressedOne)
     EXPECT_EQ(OriginOf(Scene(), TPlanView::XZ).oy, 100);
 }
 
+// Qt's delivery off the well-trodden path: a release that never came, and a chord begun off every pane.
+TEST_F(MouseTest, MoveWithoutTheButtonEndsADragWhoseReleaseWentAstray)
+{
+    QWidget* xy = Pane("EkranXY");
+    Form().SetTool(TTool::Kamera);
+    Press(xy, Qt::LeftButton, {120, 100});
+    ASSERT_EQ(Scene().Camera.x, 20);
+    QTestPrivate::qtestMouseButtons = Qt::NoButton;  // another window took the release
+    Move(xy, {140, 100});
+    EXPECT_FALSE(Scene().LeftDragXY);
+    // A right drag in the edge margin now scrolls the view and leaves the camera where it was.
+    Press(xy, Qt::RightButton, {10, 100});
+    Move(xy, {9, 100});
+    Release(xy, Qt::RightButton, {9, 100});
+    EXPECT_EQ(Scene().Camera.x, 20);
+    EXPECT_EQ(Scene().Camera.y, 0);
+    EXPECT_EQ(OriginOf(Scene(), TPlanView::XY).ox, 101);
+}
+
+TEST_F(MouseTest, ChordBegunOnTheFaceReachesNoPane)
+{
+    QWidget* xy = Pane("EkranXY");
+    Form().SetTool(TTool::Kamera);
+    const QPoint face = At(Pane("EkranYZ"), {240, 100});  // right of the side view, below the tools
+    QTest::mousePress(Window(), Qt::MiddleButton, {}, face);
+    Press(xy, Qt::LeftButton, {20, 20});
+    Move(xy, {10, 10});
+    QTest::mouseRelease(Window(), Qt::LeftButton, {}, face);
+    QTest::mouseRelease(Window(), Qt::MiddleButton, {}, face);
+    Move(xy, {0, 100});
+    EXPECT_EQ(Scene().Camera.x, 0);
+    EXPECT_EQ(Scene().Camera.y, 0);
+    EXPECT_EQ(OriginOf(Scene(), TPlanView::XY).ox, 100);
+    EXPECT_EQ(Form().CurrentTool(), TTool::Kamera);
+}
+
 TEST_F(MouseTest, RightClickRaisesTools)
 {
     struct TCase {

@@ -2,6 +2,7 @@
 #include "render/frame.h"
 #include "render/plan_views.h"
 #include "render/view3b.h"
+#include "scene/editing.h"
 #include "scene/projection.h"
 
 #include "pixel_helpers.h"
@@ -240,6 +241,64 @@ TEST(Render, FrameProjectsForThe3DPaneThenDraws)
         EXPECT_TRUE(PixelsOf(*plan, kJunk).empty());
     EXPECT_EQ(xy.At(151, 100), PixelWord(kAxisX));
     EXPECT_EQ(yz.At(151, 100), PixelWord(kAxisY));
+}
+
+// A page's panes hold the canvas's R, G, B, 255 bytes: the same pixels as the desktop's 0x00RRGGBB words.
+TEST(Render, CanvasOrderDrawsTheSamePixels)
+{
+    EXPECT_EQ(PixelWord(RGB(1, 2, 3)), 0x00010203u);
+    EXPECT_EQ(PixelWord(RGB(1, 2, 3), TPixelOrder::CanvasRgba), 0xFF030201u);
+    auto s = NewScene({-40, -30, 20}, {10, 0, 0});
+    for (int k = 0; k < 12; ++k) {
+        ASSERT_TRUE(AddPrismAt(*s, TPlanView::XY, {10.0 * k - 60, 10.0 * k - 40}));
+        StretchLastPrism(*s, 10.0 * k - 30, 10.0 * k - 20);
+    }
+    std::vector<TPaneImage> desk, page;
+    for (int i = 0; i < 4; ++i) {
+        desk.emplace_back(kPane, kPane, kJunk);
+        page.emplace_back(kPane, kPane, kJunk, TPixelOrder::CanvasRgba);
+    }
+    DrawFrame(*s, {desk[0].Raster(), desk[1].Raster(), desk[2].Raster(), desk[3].Raster()});
+    DrawFrame(*s, {page[0].Raster(), page[1].Raster(), page[2].Raster(), page[3].Raster()});
+    for (std::size_t i = 0; i < desk.size(); ++i) {
+        int wrong = 0;
+        for (int y = 0; y < kPane; ++y)
+            for (int x = 0; x < kPane; ++x) {
+                const std::uint32_t w = desk[i].At(x, y);
+                const TColor c = RGB((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF);
+                wrong += page[i].At(x, y) != PixelWord(c, TPixelOrder::CanvasRgba);
+            }
+        EXPECT_EQ(wrong, 0) << "pane " << i;
+    }
+    EXPECT_GT(PixelsOf(desk[3], kBlack).size(), 100u);  // the wireframes are on the 3D pane
+}
+
+// The tick says, pane by pane, what changed since the tick before: a camera moved along x leaves the side
+// view as it was, a focus moved up the top view.
+TEST(Render, TickReportsThePanesThatChanged)
+{
+    constexpr unsigned kXY = 1, kXZ = 2, kYZ = 4, k3B = 8;
+    const struct {
+        const char* step;
+        TVec3 camera, focus;
+        unsigned panes;
+    } kSteps[] = {
+        {"first tick", {-40, -30, 20}, {10, 0, 0}, kXY | kXZ | kYZ | k3B},
+        {"nothing moved", {-40, -30, 20}, {10, 0, 0}, 0},
+        {"camera along x", {-30, -30, 20}, {10, 0, 0}, kXY | kXZ | k3B},
+        {"focus up", {-30, -30, 20}, {10, 0, 10}, kXZ | kYZ | k3B},
+    };
+    auto s = NewScene();
+    std::vector<TPaneImage> panes(4, TPaneImage(kPane, kPane, kWhite, TPixelOrder::CanvasRgba));
+    TTick tick;
+    for (const auto& step : kSteps) {
+        s->Camera = step.camera;
+        s->Focus = step.focus;
+        const TFrameChanges changes =
+            tick.Run(*s, {panes[0].Raster(), panes[1].Raster(), panes[2].Raster(), panes[3].Raster()});
+        EXPECT_EQ(changes.panes, step.panes) << step.step;
+        EXPECT_EQ(changes.readouts != 0, step.panes != 0) << step.step;
+    }
 }
 
 TEST(Render, PrismFromTopViewIsOneQuadrilateral)

@@ -1,14 +1,19 @@
 #include "birim1.h"
 
 #include "imagepane.h"
-#include "render/frame.h"
-#include "render/readout.h"
+#include "readoutformat.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPointingDevice>
 #include <QProxyStyle>
 #include <QStyleOptionToolButton>
 #include <QTimer>
@@ -18,6 +23,16 @@ namespace {
 
 inline constexpr QColor kHighlight{0, 0, 128};
 inline constexpr QColor kToolTipFace{255, 255, 225};
+
+TMouseButton ButtonOf(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return TMouseButton::Left;
+    case Qt::RightButton: return TMouseButton::Right;
+    case Qt::MiddleButton: return TMouseButton::Middle;
+    default: return TMouseButton::Other;
+    }
+}
 
 QColor ToQColor(TColor c) { return QColor(int(RedOf(c)), int(GreenOf(c)), int(BlueOf(c))); }
 
@@ -99,7 +114,7 @@ void SetCaption(QLabel* label, const QString& text)
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScene>())
+TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScene>()), tick_(LocaleDecimalPoint())
 {
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kForm1.caption));
@@ -113,6 +128,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     setFont(font);
     setPalette(LightLook());
     setAutoFillBackground(true);
+    // Moves with no button reach the input model too, which ends a drag whose release went astray.
+    setMouseTracking(true);
     InstallAccessibility();
     notice_ = std::make_unique<TAnnouncer>(this);
     toolGroup_ = new QWidget(this);
@@ -129,21 +146,33 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     for (const TControlSpec& spec : kForm1Controls)
         MakeControl(spec);
 
-    ConnectPlanPane(EkranXY, TPlanView::XY);
-    ConnectPlanPane(EkranXZ, TPlanView::XZ);
-    ConnectPlanPane(EkranYZ, TPlanView::YZ);
-
     Saat = new QTimer(this);
     Saat->setObjectName("Saat");
     Saat->setTimerType(Qt::PreciseTimer);
     Saat->setInterval(kFrameMs);
     connect(Saat, &QTimer::timeout, this, &TForm1::SaatTimer);
 
+    // The keyboard goes through the work in order: the tools from Kamera, then the plan views.
+    QWidget* order[] = {BKamera, BOdak, BPrizma, BSonPrizma, EkranXY, EkranXZ, EkranYZ};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QToolButton* tool : {BKamera, BOdak, BPrizma, BSonPrizma})
+        tool->installEventFilter(this);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old == EkranXY || old == EkranXZ || old == EkranYZ) {
+            input_.KeysLost();
+            MirrorTool();
+        }
+    });
+    BKamera->setFocus();
+
     FormCreate();
+    MirrorTool();
     Saat->start();
 }
 
-TForm1::~TForm1() = default;
+// The panes lose the focus as the window goes: the watch on them ends first.
+TForm1::~TForm1() { disconnect(focusWatch_); }
 
 void TForm1::FormCreate()
 {
@@ -186,6 +215,11 @@ void TForm1::MakeControl(const TControlSpec& spec)
     case TControlKind::Tool: {
         auto* action = new QAction(caption, tools_);
         action->setCheckable(true);
+        // The input model keeps the group's rule; the buttons show its state.
+        connect(action, &QAction::triggered, this, [this, tool = spec.tool] {
+            input_.ClickTool(tool);
+            MirrorTool();
+        });
         if (*spec.tooltip != 0)
             action->setToolTip(QString::fromUtf8(spec.tooltip));
         toolActions_[std::size_t(spec.tool)] = action;
@@ -208,38 +242,22 @@ void TForm1::MakeControl(const TControlSpec& spec)
     Reconsider(made);
 }
 
-void TForm1::ConnectPlanPane(TImagePane* pane, TPlanView view)
-{
-    switch (view) {
-    case TPlanView::XY:
-        connect(pane, &TImagePane::MouseDown, this, &TForm1::EkranXYMouseDown);
-        connect(pane, &TImagePane::MouseMove, this, &TForm1::EkranXYMouseMove);
-        connect(pane, &TImagePane::MouseUp, this, &TForm1::EkranXYMouseUp);
-        break;
-    case TPlanView::XZ:
-        connect(pane, &TImagePane::MouseDown, this, &TForm1::EkranXZMouseDown);
-        connect(pane, &TImagePane::MouseMove, this, &TForm1::EkranXZMouseMove);
-        connect(pane, &TImagePane::MouseUp, this, &TForm1::EkranXZMouseUp);
-        break;
-    case TPlanView::YZ:
-        connect(pane, &TImagePane::MouseDown, this, &TForm1::EkranYZMouseDown);
-        connect(pane, &TImagePane::MouseMove, this, &TForm1::EkranYZMouseMove);
-        connect(pane, &TImagePane::MouseUp, this, &TForm1::EkranYZMouseUp);
-        break;
-    }
-}
-
-TTool TForm1::CurrentTool() const
-{
-    const QAction* down = tools_->checkedAction();
-    for (std::size_t i = 0; i < toolActions_.size(); ++i)
-        if (down != nullptr && toolActions_[i] == down)
-            return TTool(i);
-    return TTool::None;
-}
-
 void TForm1::SetTool(TTool tool)
 {
+    input_.SetTool(tool);
+    MirrorTool();
+}
+
+void TForm1::MirrorTool()
+{
+    if (input_.TakeEditEnded())
+        notice_->Announce(QString::fromStdString(announcer_.Next(*scene_, LocaleDecimalPoint())));
+    TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
+    for (std::size_t i = 0; i < std::size(planes); ++i) {
+        const TPointerAt at = input_.KeyboardPointer(TPlanView(i));
+        planes[i]->SetKeyboardPointer({at.x, at.y});
+    }
+    const TTool tool = input_.Tool();
     if (tool != TTool::None) {
         toolActions_[std::size_t(tool)]->setChecked(true);  // the group raises the others
         return;
@@ -250,41 +268,107 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::SaatTimer()
 {
-    DrawFrame(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
-    WriteReadouts();
-    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
-        pane->ShowChanges();
+    const TFrameChanges changes =
+        tick_.Run(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
+    TImagePane* panes[] = {EkranXY, EkranXZ, EkranYZ, Ekran3B};  // by TPaneId
+    for (std::size_t i = 0; i < std::size(panes); ++i)
+        if ((changes.panes & (1u << i)) != 0)
+            panes[i]->update();
+    for (std::size_t i = 0; i < labels_.size(); ++i)
+        if ((changes.readouts & (1u << i)) != 0)
+            SetCaption(labels_[i], QString::fromStdString(tick_.Readout(int(i))));
 }
 
-void TForm1::WriteReadouts()
+void TForm1::Pointer(TPointerPhase phase, const QMouseEvent* e)
 {
-    const auto values = ReadoutValues(*scene_);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        SetCaption(labels_[i], readoutFormat_.Text(values[i]));
+    TPointerEvent event;
+    event.phase = phase;
+    switch (e->pointingDevice()->type()) {
+    case QInputDevice::DeviceType::TouchScreen:
+    case QInputDevice::DeviceType::TouchPad: event.kind = TPointerKind::Touch; break;
+    case QInputDevice::DeviceType::Stylus:
+    case QInputDevice::DeviceType::Airbrush:
+    case QInputDevice::DeviceType::Puck: event.kind = TPointerKind::Pen; break;
+    default: break;
+    }
+    // Qt makes these mouse events from the first touch point or the pen alone: one pointer per kind.
+    event.id = int(event.kind);
+    event.button = ButtonOf(e->button());
+    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton})
+        if ((e->buttons() & b) != 0)
+            event.buttons |= ButtonBit(ButtonOf(b));
+    if ((e->buttons() & ~(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)) != 0)
+        event.buttons |= ButtonBit(TMouseButton::Other);
+    PlacePointer(event, e->position().x(), e->position().y());  // the panes stand where the table puts them
+    input_.Pointer(event);
+    MirrorTool();
 }
 
-void TForm1::PlanDown(TPlanView view, TMouseButton button, int x, int y)
+// A double click's second press arrives through QWidget's default handler as an ordinary press.
+void TForm1::mousePressEvent(QMouseEvent* e) { Pointer(TPointerPhase::Down, e); }
+void TForm1::mouseMoveEvent(QMouseEvent* e) { Pointer(TPointerPhase::Move, e); }
+void TForm1::mouseReleaseEvent(QMouseEvent* e) { Pointer(TPointerPhase::Up, e); }
+
+bool TForm1::Key(const QKeyEvent* e, bool down)
 {
-    PlanMouseDown(*scene_, view, button, x, y, CurrentTool());
+    TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
+    const auto pane = std::find(std::begin(planes), std::end(planes), focusWidget());
+    TKey key;
+    switch (e->key()) {
+    case Qt::Key_Left: key = TKey::ArrowLeft; break;
+    case Qt::Key_Right: key = TKey::ArrowRight; break;
+    case Qt::Key_Up: key = TKey::ArrowUp; break;
+    case Qt::Key_Down: key = TKey::ArrowDown; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = TKey::Return; break;
+    case Qt::Key_Space: key = TKey::Space; break;
+    case Qt::Key_Escape: key = TKey::Escape; break;
+    default: return false;
+    }
+    if (pane == std::end(planes))
+        return false;
+    (*pane)->KeyboardUsed();
+    input_.Key(TPlanView(pane - std::begin(planes)), key, down, (e->modifiers() & Qt::ShiftModifier) != 0,
+               e->isAutoRepeat());
+    MirrorTool();
+    return true;
 }
 
-void TForm1::PlanMove(TPlanView view, TImagePane* pane, int x, int y)
+void TForm1::keyPressEvent(QKeyEvent* e)
 {
-    PlanMouseMove(*scene_, view, x, y, pane->width(), pane->height(), CurrentTool());
+    if (!Key(e, true))
+        QWidget::keyPressEvent(e);
 }
 
-void TForm1::PlanUp(TPlanView view, TMouseButton button)
+void TForm1::keyReleaseEvent(QKeyEvent* e)
 {
-    SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
-    notice_->Announce(QString::fromStdString(announcer_.Next(*scene_, readoutFormat_.DecimalPoint())));
+    if (!Key(e, false))
+        QWidget::keyReleaseEvent(e);
 }
 
-void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
-void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, EkranXY, x, y); }
-void TForm1::EkranXYMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XY, b); }
-void TForm1::EkranXZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XZ, b, x, y); }
-void TForm1::EkranXZMouseMove(int x, int y) { PlanMove(TPlanView::XZ, EkranXZ, x, y); }
-void TForm1::EkranXZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XZ, b); }
-void TForm1::EkranYZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::YZ, b, x, y); }
-void TForm1::EkranYZMouseMove(int x, int y) { PlanMove(TPlanView::YZ, EkranYZ, x, y); }
-void TForm1::EkranYZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::YZ, b); }
+bool TForm1::eventFilter(QObject* watched, QEvent* e)
+{
+    const bool returnKey = e->type() == QEvent::KeyPress && (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Return ||
+                                                             static_cast<QKeyEvent*>(e)->key() == Qt::Key_Enter);
+    if (returnKey && !static_cast<QKeyEvent*>(e)->isAutoRepeat()) {
+        static_cast<QToolButton*>(watched)->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TForm1::changeEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        input_.Cancel();
+        MirrorTool();
+    }
+    QWidget::changeEvent(e);
+}
+
+void TForm1::hideEvent(QHideEvent* e)
+{
+    input_.Cancel();
+    MirrorTool();
+    QWidget::hideEvent(e);
+}

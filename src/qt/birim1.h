@@ -1,11 +1,10 @@
 #pragma once
 
 #include "accessible.h"
-#include "readoutformat.h"
 #include "render/announce.h"
+#include "render/frame.h"
 #include "render/layout.h"
-#include "render/readout.h"
-#include "scene/editing.h"
+#include "scene/input.h"
 #include "scene/scene.h"
 
 #include <QWidget>
@@ -17,6 +16,8 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QStyle;
+class QKeyEvent;
+class QMouseEvent;
 class QTimer;
 class QToolButton;
 class TImagePane;
@@ -32,35 +33,41 @@ public:
     TScene& Scene() { return *scene_; }
 
     // The tool button that is down, if any.
-    TTool CurrentTool() const;
+    TTool CurrentTool() const { return input_.Tool(); }
     // Puts one tool down (raising the others) or, with TTool::None, raises them all.
     void SetTool(TTool tool);
 
     // One frame: plan views, projection, 3D view, readouts, then the panes whose image changed repaint.
     void SaatTimer();
 
+protected:
+    // Presses anywhere on the window but a tool button arrive here (the panes pass theirs on), and Qt
+    // keeps sending to the window until every button is up.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    // Keys of a focused plan pane arrive here (the panes pass them on).
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    // Return on a tool button clicks it, as Space does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Deactivation and hiding end any drag.
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void FormCreate();
     void MakeControl(const TControlSpec& spec);
-    void ConnectPlanPane(TImagePane* pane, TPlanView view);
-
-    void EkranXYMouseDown(TMouseButton button, int x, int y);
-    void EkranXYMouseMove(int x, int y);
-    void EkranXYMouseUp(TMouseButton button, int x, int y);
-    void EkranXZMouseDown(TMouseButton button, int x, int y);
-    void EkranXZMouseMove(int x, int y);
-    void EkranXZMouseUp(TMouseButton button, int x, int y);
-    void EkranYZMouseDown(TMouseButton button, int x, int y);
-    void EkranYZMouseMove(int x, int y);
-    void EkranYZMouseUp(TMouseButton button, int x, int y);
-
-    void PlanDown(TPlanView view, TMouseButton button, int x, int y);
-    void PlanMove(TPlanView view, TImagePane* pane, int x, int y);
-    void PlanUp(TPlanView view, TMouseButton button);
-    void WriteReadouts();
+    // Hands a mouse event to the input model, then mirrors the tool it leaves down.
+    void Pointer(TPointerPhase phase, const QMouseEvent* event);
+    // Hands a key of the focused plan pane to the input model; false when it is none of the model's.
+    bool Key(const QKeyEvent* event, bool down);
+    // Shows the input model's tool in the buttons and each plan pane's keyboard pointer.
+    void MirrorTool();
 
     std::unique_ptr<TScene> scene_;
-    TReadoutFormat readoutFormat_;  // the system locale, read when the window is made
+    TInput input_{*scene_, kPaneSize, kPaneSize};
+    TTick tick_;  // readouts with the system locale's separator
 
     TImagePane* EkranXY = nullptr;
     TImagePane* EkranYZ = nullptr;
@@ -78,4 +85,5 @@ private:
     QStyle* toolStyle_ = nullptr;         // the tools' captions in every state
     std::unique_ptr<TAnnouncer> notice_;  // says what an edit changed
     TEditAnnouncer announcer_;
+    QMetaObject::Connection focusWatch_;  // a plan pane losing the keyboard lets its keys' buttons go
 };

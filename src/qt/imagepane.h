@@ -1,16 +1,13 @@
 #pragma once
 
 #include "render/raster.h"
-#include "scene/editing.h"
 
 #include <QImage>
 #include <QWidget>
 
-#include <vector>
-
-// A fixed-size pane raster shown in the window, reporting mouse events in pane pixels.
-// Qt grabs the pointer for the pane that got a press until every button is up, so a drag
-// that leaves the pane keeps reporting here, with coordinates outside it.
+// A fixed-size pane raster shown in the window. It takes no input itself: mouse and keys go on to the
+// main window, which hands them to the engine's input model. While the pane has the keyboard after
+// keyboard use, it shows the keyboard pointer over its image (never in the raster).
 class TImagePane : public QWidget {
     Q_OBJECT
 
@@ -22,23 +19,22 @@ public:
     // The same pixels as an image (no copy): what the pane shows at its next repaint.
     const QImage& Image() const { return image_; }
 
-    // Schedules a repaint when the pixels differ from what the pane last showed; an unchanged frame
-    // costs no repaint.
-    void ShowChanges();
-
-signals:
-    void MouseDown(TMouseButton button, int x, int y);
-    void MouseMove(int x, int y);
-    void MouseUp(TMouseButton button, int x, int y);
+    // Where the keyboard pointer stands, in pane pixels.
+    void SetKeyboardPointer(QPoint at);
+    // True while the keyboard pointer is shown: the pane has the focus and the keyboard was used since.
+    bool ShowsKeyboardPointer() const { return keyboardUsed_ && hasFocus(); }
+    // The keyboard was used in the pane: its pointer shows while the pane keeps the focus.
+    void KeyboardUsed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     TPaneImage pixels_;
-    QImage image_;                      // wraps pixels_' words
-    std::vector<std::uint32_t> shown_;  // the words as last scheduled for painting
+    QImage image_;  // wraps pixels_' words
+    QPoint keyboardPointer_;
+    bool keyboardUsed_ = false;
 };

@@ -123,7 +123,7 @@ void Canvas::LineTo(long long x, long long y)
     const long long height = Height();
     if (std::max(x0, x) < 0 || std::max(y0, y) < 0 || std::min(x0, x) >= width || std::min(y0, y) >= height)
         return;
-    const std::uint32_t colour = PixelWord(pen_);
+    const std::uint32_t colour = PixelWord(pen_, raster_.order);
     // Axis-parallel lines (plan-view footprints, arrows) are runs: the same pixels as the stepper, less the end.
     if (y == y0 && x != x0) {
         const long long first = x > x0 ? std::max(x0, 0LL) : std::max(x + 1, 0LL);
@@ -220,7 +220,7 @@ void Canvas::FillSpan(long long y, long long x1, long long x2, TColor c)
     if (x1 >= x2)
         return;
     std::uint32_t* row = Row(y);
-    std::fill(row + x1, row + x2, PixelWord(c));
+    std::fill(row + x1, row + x2, PixelWord(c, raster_.order));
 }
 
 void Canvas::Rectangle(long long x1, long long y1, long long x2, long long y2)
@@ -244,7 +244,7 @@ void Canvas::Rectangle(long long x1, long long y1, long long x2, long long y2)
     for (long long x : {x1, x2 - 1})
         if (x >= 0 && x < width)
             for (long long y = top; y < bottom; ++y)
-                Row(y)[x] = PixelWord(pen_);
+                Row(y)[x] = PixelWord(pen_, raster_.order);
 }
 
 void Canvas::Ellipse(long long x1, long long y1, long long x2, long long y2)
@@ -295,5 +295,5 @@ void Canvas::SetPixel(int x, int y, TColor c)
 {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return;
-    Row(y)[x] = PixelWord(c);
+    Row(y)[x] = PixelWord(c, raster_.order);
 }

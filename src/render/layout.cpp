@@ -1,5 +1,7 @@
 #include "layout.h"
 
+#include "canvas.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -76,4 +78,19 @@ const TControlSpec& ControlNamed(const char* name)
 {
     return *std::find_if(kForm1Controls.begin(), kForm1Controls.end(),
                          [&](const TControlSpec& c) { return std::string_view(c.name) == name; });
+}
+
+void PlacePointer(TPointerEvent& e, double x, double y)
+{
+    const int px = PanePixel(x);
+    const int py = PanePixel(y);
+    e.over.reset();
+    for (const TControlSpec& c : kForm1Controls) {
+        if (c.kind != TControlKind::Pane || c.pane == TPaneId::View3B)
+            continue;
+        TPointerAt& at = e.at[std::size_t(c.pane)];
+        at = {px - c.left, py - c.top};
+        if (at.x >= 0 && at.x < c.width && at.y >= 0 && at.y < c.height)
+            e.over = TPlanView(int(c.pane));
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/editing.h"
+#include "scene/input.h"
 #include "scene/types.h"
 
 #include <array>
@@ -61,3 +62,7 @@ extern const std::array<TControlSpec, kControlCount> kForm1Controls;
 
 // The control of that name; it must exist.
 const TControlSpec& ControlNamed(const char* name);
+
+// Places the pointer at client-area point (x, y), in pixels at 100 % scale: in every plan pane's pixels
+// (floor, so left of or above a pane is negative) and over the plan pane that contains it, if any.
+void PlacePointer(TPointerEvent& e, double x, double y);

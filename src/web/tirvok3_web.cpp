@@ -5,7 +5,7 @@
 #include "render/layout.h"
 #include "render/raster.h"
 #include "render/readout.h"
-#include "scene/editing.h"
+#include "scene/input.h"
 #include "scene/scene.h"
 
 #include <algorithm>
@@ -27,16 +27,17 @@ inline constexpr int kPanes = 4;  // by TPaneId: XY, XZ, YZ, 3D view
 // Room for the browser's decimal separator in UTF-8, with its terminating zero.
 inline constexpr int kSeparatorBytes = 16;
 
-// A pane: the engine's raster, and the RGBA bytes the canvas last got (alpha 255).
+// A pane: the engine's raster, drawn straight in the canvas's byte order (R, G, B, 255), so the page puts
+// it on its canvas as it is.
 struct TWebPane {
-    TPaneImage pixels{kPaneSize, kPaneSize};
-    std::vector<std::uint32_t> rgba = std::vector<std::uint32_t>(std::size_t(kPaneSize) * kPaneSize, 0);
+    TPaneImage pixels{kPaneSize, kPaneSize, kWhite, TPixelOrder::CanvasRgba};
 };
 
 struct TWebShell {
     TScene scene;
+    TInput input{scene, kPaneSize, kPaneSize};
     std::array<TWebPane, kPanes> panes;
-    std::array<std::string, kReadouts> readouts;
+    TTick tick;
     char separator[kSeparatorBytes] = ".";
     TEditAnnouncer announcer;
     std::string announcement;
@@ -53,17 +54,9 @@ TWebShell& Shell()
     return *shell;
 }
 
-// 0x00RRGGBB as the bytes R, G, B, 255 in memory: one little-endian word, as wasm memory is.
-constexpr std::uint32_t RgbaWord(std::uint32_t word)
-{
-    return 0xFF000000u | ((word & 0xFFu) << 16) | (word & 0xFF00u) | ((word >> 16) & 0xFFu);
-}
-
 // The plan panes' ids are their views' numbers.
 static_assert(int(TPaneId::XY) == int(TPlanView::XY) && int(TPaneId::XZ) == int(TPlanView::XZ) &&
               int(TPaneId::YZ) == int(TPlanView::YZ));
-bool IsPlanPane(int pane) { return pane >= int(TPaneId::XY) && pane <= int(TPaneId::YZ); }
-TPlanView ViewOf(int pane) { return TPlanView(pane); }
 TTool ToolOf(int tool) { return tool >= int(TTool::None) && tool <= int(TTool::SonPrizma) ? TTool(tool) : TTool::None; }
 
 // Pointer Events' button numbers: 0 main (left), 1 auxiliary (middle), 2 secondary (right), others beyond.
@@ -75,6 +68,15 @@ TMouseButton ButtonOf(int button)
     case 2: return TMouseButton::Right;
     default: return TMouseButton::Other;
     }
+}
+
+// PointerEvent.buttons (1 left, 2 right, 4 middle, 8 and up the others) as the input model's button set.
+unsigned ButtonsOf(int buttons)
+{
+    static_assert(ButtonBit(TMouseButton::Left) == 1 && ButtonBit(TMouseButton::Right) == 2 &&
+                  ButtonBit(TMouseButton::Middle) == 4);
+    const auto bits = unsigned(buttons);
+    return (bits & 7u) | ((bits & ~7u) != 0 ? ButtonBit(TMouseButton::Other) : 0u);
 }
 
 const TControlSpec* ControlAt(int index)
@@ -124,68 +126,102 @@ TIRVOK_EXPORT(tv_window_text) const char* tv_window_text(int field)
     return field >= 0 && field < int(std::size(texts)) ? texts[field] : "";
 }
 
-// What the edit that just ended changed, for screen readers (UTF-8, zero-terminated; empty: nothing).
+// What the edit that just ended changed, for screen readers, asked after each input event (UTF-8,
+// zero-terminated; empty when no edit ended or nothing changed).
 TIRVOK_EXPORT(tv_edit_announcement) const char* tv_edit_announcement()
 {
     TWebShell& shell = Shell();
-    shell.announcement = shell.announcer.Next(shell.scene, shell.separator);
+    shell.announcement = shell.input.TakeEditEnded() ? shell.announcer.Next(shell.scene, shell.separator) : "";
     return shell.announcement.c_str();
 }
 
 // Where the page writes the browser's decimal separator, UTF-8 and zero-terminated (kSeparatorBytes).
 TIRVOK_EXPORT(tv_separator) char* tv_separator() { return Shell().separator; }
 
-// A button pressed at pane pixel (x, y) of plan pane `pane`, with `tool` down.
-TIRVOK_EXPORT(tv_mouse_down) void tv_mouse_down(int pane, int button, int x, int y, int tool)
+// A pointer event (phase 0 down, 1 move, 2 up, 3 cancel; kind 0 mouse, 1 pen, 2 touch; Pointer Events'
+// button and buttons; `over` the plan pane under the pointer or -1) with the pointer in each plan pane's
+// pixels; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_pointer)
+int tv_pointer(int phase, int id, int kind, int primary, int button, int buttons, int over, int xyX, int xyY, int xzX,
+               int xzY, int yzX, int yzY)
 {
-    if (IsPlanPane(pane))
-        PlanMouseDown(Shell().scene, ViewOf(pane), ButtonOf(button), x, y, ToolOf(tool));
+    TInput& input = Shell().input;
+    if (phase < 0 || phase > int(TPointerPhase::Cancel) || kind < 0 || kind > int(TPointerKind::Touch))
+        return int(input.Tool());
+    TPointerEvent e;
+    e.phase = TPointerPhase(phase);
+    e.id = id;
+    e.kind = TPointerKind(kind);
+    e.primary = primary != 0;
+    e.button = ButtonOf(button);
+    e.buttons = ButtonsOf(buttons);
+    if (over >= 0 && over <= int(TPlanView::YZ))
+        e.over = TPlanView(over);
+    e.at = {TPointerAt{xyX, xyY}, TPointerAt{xzX, xzY}, TPointerAt{yzX, yzY}};
+    input.Pointer(e);
+    return int(input.Tool());
 }
 
-// The pointer moved to pane pixel (x, y) of plan pane `pane` while a button pressed there is held.
-TIRVOK_EXPORT(tv_mouse_move) void tv_mouse_move(int pane, int x, int y, int tool)
+// The page lost the pointer (capture lost, the window blurred or hidden): every held button lets go;
+// returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_cancel) int tv_cancel()
 {
-    if (IsPlanPane(pane))
-        PlanMouseMove(Shell().scene, ViewOf(pane), x, y, kPaneSize, kPaneSize, ToolOf(tool));
+    Shell().input.Cancel();
+    return int(Shell().input.Tool());
 }
 
-// A button released in plan pane `pane`; returns the tool that is down afterwards.
-TIRVOK_EXPORT(tv_mouse_up) int tv_mouse_up(int pane, int button, int tool)
+// 1 while a button is held, so the page keeps the pointer captured; 0 otherwise.
+TIRVOK_EXPORT(tv_holding) int tv_holding() { return Shell().input.Holding() ? 1 : 0; }
+
+// A key (0 ArrowLeft, 1 ArrowRight, 2 ArrowUp, 3 ArrowDown, 4 Return, 5 Space, 6 Escape) went down or up
+// while plan pane `pane` has the keyboard focus; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_key) int tv_key(int pane, int key, int down, int fine, int repeat)
 {
-    if (!IsPlanPane(pane))
-        return tool;
-    return int(PlanMouseUp(Shell().scene, ViewOf(pane), ButtonOf(button), ToolOf(tool)));
+    TInput& input = Shell().input;
+    if (pane >= 0 && pane <= int(TPlanView::YZ) && key >= 0 && key <= int(TKey::Escape))
+        input.Key(TPlanView(pane), TKey(key), down != 0, fine != 0, repeat != 0);
+    return int(input.Tool());
+}
+
+// The focused plan pane lost the keyboard; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_keys_lost) int tv_keys_lost()
+{
+    Shell().input.KeysLost();
+    return int(Shell().input.Tool());
+}
+
+// Where plan pane `pane`'s keyboard pointer stands: x + 65536 * y, in its pixels.
+TIRVOK_EXPORT(tv_keyboard_pointer) int tv_keyboard_pointer(int pane)
+{
+    if (pane < 0 || pane > int(TPlanView::YZ))
+        return 0;
+    const TPointerAt at = Shell().input.KeyboardPointer(TPlanView(pane));
+    return at.x + 65536 * at.y;
+}
+
+// A click on tool button `tool`; returns the tool that is down afterwards.
+TIRVOK_EXPORT(tv_click_tool) int tv_click_tool(int tool)
+{
+    Shell().input.ClickTool(ToolOf(tool));
+    return int(Shell().input.Tool());
 }
 
 // One frame: the four panes and the readouts; returns a bit (1 << pane id) for each pane whose
-// RGBA bytes changed, so the page redraws only those.
+// pixels changed, so the page redraws only those.
 TIRVOK_EXPORT(tv_frame) int tv_frame()
 {
     TWebShell& shell = Shell();
     auto& p = shell.panes;
-    DrawFrame(shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
-    int changed = 0;
-    for (int i = 0; i < kPanes; ++i) {
-        const auto& words = p[std::size_t(i)].pixels.Words();
-        auto& rgba = p[std::size_t(i)].rgba;
-        bool differs = false;
-        for (std::size_t k = 0; k < words.size(); ++k) {
-            const std::uint32_t word = RgbaWord(words[k]);
-            differs |= rgba[k] != word;
-            rgba[k] = word;
-        }
-        changed |= differs ? 1 << i : 0;
-    }
-    const auto values = ReadoutValues(shell.scene);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        shell.readouts[i] = ReadoutText(values[i], shell.separator);
-    return changed;
+    shell.tick.SetDecimalPoint(shell.separator);
+    const TFrameChanges changes = shell.tick.Run(
+        shell.scene, {p[0].pixels.Raster(), p[1].pixels.Raster(), p[2].pixels.Raster(), p[3].pixels.Raster()});
+    return int(changes.panes);
 }
 
 // The RGBA bytes of pane `pane` (kPaneSize x kPaneSize, top row first), as of the last frame.
 TIRVOK_EXPORT(tv_pane_rgba) const std::uint32_t* tv_pane_rgba(int pane)
 {
-    return pane >= 0 && pane < kPanes ? Shell().panes[std::size_t(pane)].rgba.data() : nullptr;
+    return pane >= 0 && pane < kPanes ? Shell().panes[std::size_t(pane)].pixels.Data() : nullptr;
 }
 
 // Width and height of every pane, in pixels.
@@ -194,7 +230,7 @@ TIRVOK_EXPORT(tv_pane_size) int tv_pane_size() { return kPaneSize; }
 // Readout `index` (0 for Label1) as of the last frame, UTF-8 and zero-terminated with the page's separator.
 TIRVOK_EXPORT(tv_readout) const char* tv_readout(int index)
 {
-    return index >= 0 && index < kReadouts ? Shell().readouts[std::size_t(index)].c_str() : "";
+    return index >= 0 && index < kReadouts ? Shell().tick.Readout(index).c_str() : "";
 }
 
 // Replaces the scene with the frame benchmark's (bench/frame_bench.cpp), so a browser's frame time can be
@@ -215,4 +251,11 @@ TIRVOK_EXPORT(tv_bench_scene) void tv_bench_scene(int prisms)
     }
     scene.Camera = {-400, -300, 200};
     scene.Focus = {0, 0, 0};
+}
+
+// Moves the benchmark scene's camera to one of two places by the parity of `step`, so every pane changes
+// from one frame to the next, as it does during a drag: bench/web_bench.py times the page's whole tick so.
+TIRVOK_EXPORT(tv_bench_step) void tv_bench_step(int step)
+{
+    Shell().scene.Camera = step % 2 == 0 ? TVec3{-400, -300, 200} : TVec3{-390, -290, 210};
 }

@@ -1,7 +1,7 @@
 #include "birim1.h"
 
 #include "dpi.h"
-#include "render/frame.h"
+#include "pointer.h"
 #include "wintext.h"
 
 #include <commctrl.h>
@@ -31,8 +31,7 @@ HICON LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
 
 }  // namespace
 
-TForm1::TForm1(HINSTANCE instance, int showCommand)
-    : scene_(std::make_unique<TScene>()), decimalPoint_(UserDecimalPoint())
+TForm1::TForm1(HINSTANCE instance, int showCommand) : scene_(std::make_unique<TScene>()), tick_(UserDecimalPoint())
 {
     TImagePane::Register(instance);
     WNDCLASSEXW wc{};
@@ -52,9 +51,18 @@ TForm1::TForm1(HINSTANCE instance, int showCommand)
     dpi_ = WindowDpi(hwnd_);
     for (std::size_t i = 0; i < kForm1Controls.size(); ++i)
         MakeControl(i);
-    ConnectPlanPane(*EkranXY, TPlanView::XY);
-    ConnectPlanPane(*EkranXZ, TPlanView::XZ);
-    ConnectPlanPane(*EkranYZ, TPlanView::YZ);
+    for (TPlanView view : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ}) {
+        TImagePane& pane = *panes_[std::size_t(view)];
+        pane.Mouse = [this](HWND from, UINT message, WPARAM wParam, LPARAM lParam) {
+            Pointer(from, message, wParam, lParam);
+        };
+        pane.Key = [this, view](UINT message, WPARAM wParam, LPARAM lParam) { Key(view, message, wParam, lParam); };
+    }
+    // The keyboard goes through the work in order: the tools from Kamera, then the plan views.
+    HWND order[] = {BKamera, BOdak, BPrizma, BSonPrizma, EkranXY->Handle(), EkranXZ->Handle(), EkranYZ->Handle()};
+    SetWindowPos(order[0], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        SetWindowPos(order[i], order[i - 1], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ApplyDpi(dpi_);
     // Focus rectangles stay hidden until the keyboard is used (Tab, Space and the rest then show them),
     // unless the user asked to see keyboard cues always.
@@ -127,7 +135,6 @@ void TForm1::MakeControl(std::size_t index)
                                0, 0, 0, 0, hwnd_, id, instance, nullptr);
         if (spec.kind == TControlKind::Readout) {
             readouts_[std::size_t(spec.readout)] = index;
-            shownText_[std::size_t(spec.readout)] = caption;
             // What it measures, then the visible value.
             access_.Name(made, SpokenReadout(spec.accessibleName, spec.caption));
         }
@@ -164,27 +171,6 @@ void TForm1::AddTooltip(HWND control, const char* text)
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = tip.data();  // the tooltip keeps its own copy
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void TForm1::ConnectPlanPane(TImagePane& pane, TPlanView view)
-{
-    switch (view) {
-    case TPlanView::XY:
-        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranXYMouseDown(b, x, y); };
-        pane.MouseMove = [this](int x, int y) { EkranXYMouseMove(x, y); };
-        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranXYMouseUp(b, x, y); };
-        break;
-    case TPlanView::XZ:
-        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranXZMouseDown(b, x, y); };
-        pane.MouseMove = [this](int x, int y) { EkranXZMouseMove(x, y); };
-        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranXZMouseUp(b, x, y); };
-        break;
-    case TPlanView::YZ:
-        pane.MouseDown = [this](TMouseButton b, int x, int y) { EkranYZMouseDown(b, x, y); };
-        pane.MouseMove = [this](int x, int y) { EkranYZMouseMove(x, y); };
-        pane.MouseUp = [this](TMouseButton b, int x, int y) { EkranYZMouseUp(b, x, y); };
-        break;
-    }
 }
 
 void TForm1::ApplyDpi(UINT dpi)
@@ -248,23 +234,17 @@ void TForm1::FitWidth(std::size_t index)
 void TForm1::SaatTimer()
 {
     GdiFlush();  // GDI is done with the pane images before the engine draws on them
-    DrawFrame(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
-    WriteReadouts();
-    for (TImagePane* pane : {EkranXY, EkranXZ, EkranYZ, Ekran3B})
-        pane->ShowChanges();
-}
-
-void TForm1::WriteReadouts()
-{
-    const auto values = ReadoutValues(*scene_);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string text = ReadoutText(values[i], decimalPoint_);
-        std::wstring wide = Widen(text);
-        if (wide == shownText_[i])
+    const TFrameChanges changes =
+        tick_.Run(*scene_, {EkranXY->Raster(), EkranXZ->Raster(), EkranYZ->Raster(), Ekran3B->Raster()});
+    for (std::size_t i = 0; i < panes_.size(); ++i)
+        if ((changes.panes & (1u << i)) != 0)
+            panes_[i]->Repaint();
+    for (std::size_t i = 0; i < readouts_.size(); ++i) {
+        if ((changes.readouts & (1u << i)) == 0)
             continue;
+        const std::string& text = tick_.Readout(int(i));
         HWND label = controls_[readouts_[i]];
-        SetWindowTextW(label, wide.c_str());
-        shownText_[i] = std::move(wide);
+        SetWindowTextW(label, Widen(text.c_str()).c_str());
         access_.Name(label, SpokenReadout(kForm1Controls[readouts_[i]].accessibleName, text));
         TAccessibility::NameChanged(label);
         FitWidth(readouts_[i]);
@@ -294,9 +274,18 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_COMMAND:
         // An owner-drawn button reports a quick second click as a double click: a click all the same.
-        if ((HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED) &&
-            tools_.Clicked(reinterpret_cast<HWND>(lParam)))
+        if (const TTool tool = tools_.ToolOf(reinterpret_cast<HWND>(lParam));
+            tool != TTool::None && (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED)) {
+            input_.ClickTool(tool);
+            Mirror();
             return 0;
+        }
+        // Return with no default button: the dialog manager's IDOK, a click on the focused tool.
+        if (LOWORD(wParam) == IDOK && lParam == 0 && tools_.ToolOf(GetFocus()) != TTool::None) {
+            input_.ClickTool(tools_.ToolOf(GetFocus()));
+            Mirror();
+            return 0;
+        }
         break;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -323,7 +312,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SPI_SETHIGHCONTRAST)
             ColoursChanged();
         if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(lParam)) == L"intl")
-            decimalPoint_ = UserDecimalPoint();
+            tick_.SetDecimalPoint(UserDecimalPoint());
         break;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -334,8 +323,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_ACTIVATE:
         // The system gives the window the keyboard (not while minimised); WM_SETFOCUS passes it on.
-        if (LOWORD(wParam) == WA_INACTIVE)
+        if (LOWORD(wParam) == WA_INACTIVE) {
             KeepFocus();
+            CancelPointer();
+        }
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE)  // the low four bits are the system's own
@@ -344,7 +335,7 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         // Keyboard focus goes back to the control that had it, the first tool at first, after any
         // activation, a restore from minimised included.
-        SetFocus(focus_ != nullptr && IsChild(hwnd_, focus_) ? focus_ : BPrizma);  // first in the keyboard order
+        SetFocus(focus_ != nullptr && IsChild(hwnd_, focus_) ? focus_ : BKamera);  // first in the keyboard order
         return 0;
     case WM_SIZE: {
         // Each time the window becomes maximised it is placed once more where it now stands: Wine with no
@@ -361,11 +352,16 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOREDRAW);
         return 0;
+    case WM_SHOWWINDOW:
+        if (wParam == FALSE)
+            CancelPointer();
+        break;
     case WM_CANCELMODE:
         // The system ends modes (a dialog, a switch to another program): a pane's drag ends with it.
-        if (HWND held = GetCapture(); held != nullptr && IsChild(hwnd_, held))
+        if (HWND held = GetCapture(); held != nullptr && (held == hwnd_ || IsChild(hwnd_, held)))
             ReleaseCapture();
         break;
+    case WM_CAPTURECHANGED: Pointer(hwnd_, message, wParam, lParam); return 0;
     case WM_ENTERSIZEMOVE:
         if (Saat.Kind() != TTimerKind::Message)
             SetTimer(hwnd_, kSizeMoveTimer, UINT(kFrameMs), nullptr);
@@ -381,33 +377,13 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             access_.Clear(control);
         PostQuitMessage(0);
         return 0;
-    default: break;
+    default:
+        // A press on the face holds the pointer too, so no pane hears its buttons.
+        if (IsPointerMessage(message)) {
+            Pointer(hwnd_, message, wParam, lParam);
+            return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+        }
+        break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
-
-void TForm1::PlanDown(TPlanView view, TMouseButton button, int x, int y)
-{
-    PlanMouseDown(*scene_, view, button, x, y, CurrentTool());
-}
-
-void TForm1::PlanMove(TPlanView view, const TImagePane& pane, int x, int y)
-{
-    PlanMouseMove(*scene_, view, x, y, pane.Width(), pane.Height(), CurrentTool());
-}
-
-void TForm1::PlanUp(TPlanView view, TMouseButton button)
-{
-    SetTool(PlanMouseUp(*scene_, view, button, CurrentTool()));
-    TAccessibility::Announce(hwnd_, announcer_.Next(*scene_, decimalPoint_));
-}
-
-void TForm1::EkranXYMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XY, b, x, y); }
-void TForm1::EkranXYMouseMove(int x, int y) { PlanMove(TPlanView::XY, *EkranXY, x, y); }
-void TForm1::EkranXYMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XY, b); }
-void TForm1::EkranXZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::XZ, b, x, y); }
-void TForm1::EkranXZMouseMove(int x, int y) { PlanMove(TPlanView::XZ, *EkranXZ, x, y); }
-void TForm1::EkranXZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::XZ, b); }
-void TForm1::EkranYZMouseDown(TMouseButton b, int x, int y) { PlanDown(TPlanView::YZ, b, x, y); }
-void TForm1::EkranYZMouseMove(int x, int y) { PlanMove(TPlanView::YZ, *EkranYZ, x, y); }
-void TForm1::EkranYZMouseUp(TMouseButton b, int, int) { PlanUp(TPlanView::YZ, b); }

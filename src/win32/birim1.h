@@ -4,10 +4,10 @@
 #include "imagepane.h"
 #include "look.h"
 #include "render/announce.h"
+#include "render/frame.h"
 #include "render/layout.h"
-#include "render/readout.h"
 #include "saat.h"
-#include "scene/editing.h"
+#include "scene/input.h"
 #include "scene/scene.h"
 #include "toolbuttons.h"
 #include "win.h"
@@ -34,9 +34,13 @@ public:
     int Run();
 
     // The tool button that is down, if any.
-    TTool CurrentTool() const { return tools_.Current(); }
+    TTool CurrentTool() const { return input_.Tool(); }
     // Puts one tool down (raising the others) or, with TTool::None, raises them all.
-    void SetTool(TTool tool) { tools_.Set(tool); }
+    void SetTool(TTool tool)
+    {
+        input_.SetTool(tool);
+        tools_.Set(tool);
+    }
 
     // One frame: plan views, projection, 3D view, readouts, then the panes whose image changed repaint.
     void SaatTimer();
@@ -49,7 +53,15 @@ private:
     void MakeControl(std::size_t index);
     // Shows `text` (UTF-8) when the pointer rests on the control.
     void AddTooltip(HWND control, const char* text);
-    void ConnectPlanPane(TImagePane& pane, TPlanView view);
+    // A mouse message of a plan pane or of the window's face, for the input model; holds the pointer for
+    // `from` while any button is held.
+    void Pointer(HWND from, UINT message, WPARAM wParam, LPARAM lParam);
+    // The platform took the pointer away, or the window went inactive or hidden: every held button lets go.
+    void CancelPointer();
+    // A key message (or WM_KILLFOCUS) of plan pane `view`, for the input model.
+    void Key(TPlanView view, UINT message, WPARAM wParam, LPARAM lParam);
+    // Shows the input model's tool in the buttons and each plan pane's keyboard pointer.
+    void Mirror();
     // Font, icons and every control's place for the window's current DPI.
     void ApplyDpi(UINT dpi);
     // The first show, as the start's show command asks; maximised by default.
@@ -61,24 +73,10 @@ private:
     int Scaled(int pixels) const { return MulDiv(pixels, int(dpi_), USER_DEFAULT_SCREEN_DPI); }
     // Labels keep their left and top and grow to fit their text, never narrower than laid out.
     void FitWidth(std::size_t index);
-    void WriteReadouts();
-
-    void EkranXYMouseDown(TMouseButton button, int x, int y);
-    void EkranXYMouseMove(int x, int y);
-    void EkranXYMouseUp(TMouseButton button, int x, int y);
-    void EkranXZMouseDown(TMouseButton button, int x, int y);
-    void EkranXZMouseMove(int x, int y);
-    void EkranXZMouseUp(TMouseButton button, int x, int y);
-    void EkranYZMouseDown(TMouseButton button, int x, int y);
-    void EkranYZMouseMove(int x, int y);
-    void EkranYZMouseUp(TMouseButton button, int x, int y);
-
-    void PlanDown(TPlanView view, TMouseButton button, int x, int y);
-    void PlanMove(TPlanView view, const TImagePane& pane, int x, int y);
-    void PlanUp(TPlanView view, TMouseButton button);
 
     std::unique_ptr<TScene> scene_;
-    std::string decimalPoint_;  // the user's, read again when the regional settings change
+    TInput input_{*scene_, kPaneSize, kPaneSize};
+    TTick tick_;  // readouts with the user's separator, read again when the regional settings change
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     TLook look_;
@@ -101,6 +99,5 @@ private:
     HWND BSonPrizma = nullptr;
     HWND tooltip_ = nullptr;
     std::array<std::size_t, kReadouts> readouts_{};  // Label1..Label16 as indexes into controls_
-    std::array<std::wstring, kReadouts> shownText_;  // what each readout shows
     TSaat Saat;
 };

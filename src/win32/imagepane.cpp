@@ -9,23 +9,8 @@
 namespace {
 
 constexpr wchar_t kPaneClass[] = L"TirvokPane";
-
-unsigned Bit(TMouseButton b) { return 1u << unsigned(b); }
-
-constexpr TMouseButton kButtons[] = {TMouseButton::Left, TMouseButton::Right, TMouseButton::Middle,
-                                     TMouseButton::Other};
-
-// The MK_* flags of a mouse message that say the button is down.
-WPARAM KeyFlags(TMouseButton b)
-{
-    switch (b) {
-    case TMouseButton::Left: return MK_LBUTTON;
-    case TMouseButton::Right: return MK_RBUTTON;
-    case TMouseButton::Middle: return MK_MBUTTON;
-    case TMouseButton::Other: break;
-    }
-    return MK_XBUTTON1 | MK_XBUTTON2;
-}
+// The keyboard pointer's cross reaches this many pane pixels from its centre.
+constexpr int kCrossArm = 4;
 
 // floor(a / b) for b > 0, also for negative a.
 int FloorDiv(long long a, long long b) { return int(a >= 0 ? a / b : -((-a + b - 1) / b)); }
@@ -44,8 +29,7 @@ void TImagePane::Register(HINSTANCE instance)
     RegisterClassExW(&wc);
 }
 
-TImagePane::TImagePane(HWND parent, int width, int height)
-    : width_(width), height_(height), shown_(std::size_t(width) * std::size_t(height))
+TImagePane::TImagePane(HWND parent, int width, int height) : width_(width), height_(height)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -57,14 +41,13 @@ TImagePane::TImagePane(HWND parent, int width, int height)
     void* bits = nullptr;
     dib_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     bits_ = static_cast<std::uint32_t*>(bits);
-    std::fill_n(bits_, shown_.size(), PixelWord(kWhite));
-    std::fill(shown_.begin(), shown_.end(), PixelWord(kWhite));
+    std::fill_n(bits_, std::size_t(width) * std::size_t(height), PixelWord(kWhite));
     memory_ = CreateCompatibleDC(nullptr);
     previous_ = SelectObject(memory_, dib_);
 
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    hwnd_ = CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, width, height, parent, nullptr, instance,
-                            this);
+    hwnd_ = CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, width, height, parent,
+                            nullptr, instance, this);
 }
 
 TImagePane::~TImagePane()
@@ -74,14 +57,6 @@ TImagePane::~TImagePane()
     SelectObject(memory_, previous_);
     DeleteDC(memory_);
     DeleteObject(dib_);
-}
-
-void TImagePane::ShowChanges()
-{
-    if (std::equal(shown_.begin(), shown_.end(), bits_))
-        return;
-    std::copy_n(bits_, shown_.size(), shown_.begin());
-    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 LRESULT CALLBACK TImagePane::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -107,28 +82,34 @@ LRESULT TImagePane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND: return 1;  // the image covers every pixel
     case WM_PAINT: Paint(); return 0;
-    case WM_LBUTTONDOWN: Press(TMouseButton::Left, lParam); return 0;
-    case WM_RBUTTONDOWN: Press(TMouseButton::Right, lParam); return 0;
-    case WM_MBUTTONDOWN: Press(TMouseButton::Middle, lParam); return 0;
-    case WM_XBUTTONDOWN: Press(TMouseButton::Other, lParam); return TRUE;
-    case WM_LBUTTONUP: Release(TMouseButton::Left, lParam); return 0;
-    case WM_RBUTTONUP: Release(TMouseButton::Right, lParam); return 0;
-    case WM_MBUTTONUP: Release(TMouseButton::Middle, lParam); return 0;
-    case WM_XBUTTONUP: Release(TMouseButton::Other, lParam); return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
     case WM_MOUSEMOVE:
-        // A button held here that the move no longer reports was released where its button-up went astray.
-        for (TMouseButton button : kButtons)
-            if ((held_ & Bit(button)) != 0 && (wParam & KeyFlags(button)) == 0)
-                Release(button, lParam);
-        // As in the Linux shell, moves count while a button pressed here is held.
-        if (held_ != 0 && MouseMove)
-            MouseMove(PaneCoordinate(GET_X_LPARAM(lParam)), PaneCoordinate(GET_Y_LPARAM(lParam)));
-        return 0;
     case WM_CAPTURECHANGED:
-        // Capture taken away mid-drag (another window, alt-tab): end the drag as releases would.
-        if (reinterpret_cast<HWND>(lParam) != hwnd_)
-            ReleaseAll();
+        if (Mouse)
+            Mouse(hwnd_, message, wParam, lParam);
+        return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+    case WM_GETDLGCODE: {
+        // Arrows, Space, Return and Escape are the pane's; Tab still moves the focus on.
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        const bool own = msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) &&
+                         (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (own ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_KILLFOCUS:
+        if (Key)
+            Key(message, wParam, lParam);
+        InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
+    case WM_SETFOCUS: InvalidateRect(hwnd_, nullptr, FALSE); return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -142,43 +123,40 @@ void TImagePane::Paint()
     // Nearest pixel: at 200 % every pane pixel is an exact 2 x 2 block, at 150 % the edges stay sharp.
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, 0, 0, client.right, client.bottom, memory_, 0, 0, width_, height_, SRCCOPY);
+    if (ShowsKeyboardPointer()) {
+        // An inverting cross shows on every colour the views draw; pane pixels to screen pixels as painted.
+        const auto screen = [&](int pane, int size, int span) { return MulDiv(pane, size, span); };
+        const auto invert = [&](int x0, int y0, int x1, int y1) {
+            const int left = screen(x0, client.right, width_), top = screen(y0, client.bottom, height_);
+            PatBlt(dc, left, top, screen(x1, client.right, width_) - left, screen(y1, client.bottom, height_) - top,
+                   DSTINVERT);
+        };
+        const POINT c = keyboardPointer_;
+        invert(c.x - kCrossArm, c.y, c.x + kCrossArm + 1, c.y + 1);
+        invert(c.x, c.y - kCrossArm, c.x + 1, c.y);
+        invert(c.x, c.y + 1, c.x + 1, c.y + kCrossArm + 1);
+    }
     EndPaint(hwnd_, &ps);
+}
+
+void TImagePane::SetKeyboardPointer(POINT at)
+{
+    if (at.x == keyboardPointer_.x && at.y == keyboardPointer_.y)
+        return;
+    keyboardPointer_ = at;
+    if (ShowsKeyboardPointer())
+        InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TImagePane::KeyboardUsed(bool used)
+{
+    if (used != keyboardUsed_ && GetFocus() == hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    keyboardUsed_ = used;
 }
 
 // Screen pixels to pane pixels: floor(x * 96 / dpi), so a pointer left of or above the pane stays negative.
 int TImagePane::PaneCoordinate(int client) const
 {
     return FloorDiv(static_cast<long long>(client) * USER_DEFAULT_SCREEN_DPI, WindowDpi(hwnd_));
-}
-
-void TImagePane::Press(TMouseButton button, LPARAM at)
-{
-    if (held_ == 0)
-        SetCapture(hwnd_);
-    held_ |= Bit(button);
-    if (MouseDown)
-        MouseDown(button, PaneCoordinate(GET_X_LPARAM(at)), PaneCoordinate(GET_Y_LPARAM(at)));
-}
-
-// A release whose press went elsewhere (outside every pane) is not this pane's.
-void TImagePane::Release(TMouseButton button, LPARAM at)
-{
-    if ((held_ & Bit(button)) == 0)
-        return;
-    held_ &= ~Bit(button);
-    if (MouseUp)
-        MouseUp(button, PaneCoordinate(GET_X_LPARAM(at)), PaneCoordinate(GET_Y_LPARAM(at)));
-    if (held_ == 0 && GetCapture() == hwnd_)
-        ReleaseCapture();  // its WM_CAPTURECHANGED finds nothing held
-}
-
-void TImagePane::ReleaseAll()
-{
-    POINT at;
-    GetCursorPos(&at);
-    ScreenToClient(hwnd_, &at);
-    const LPARAM where = MAKELPARAM(at.x, at.y);
-    for (TMouseButton button : kButtons)
-        if ((held_ & Bit(button)) != 0)
-            Release(button, where);
 }

@@ -6,13 +6,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
-// A fixed-size pane raster shown in a child window, reporting mouse events in pane pixels.
+// A fixed-size pane raster shown in a child window, passing its mouse messages on to the main window.
 // The raster is a top-down 32-bit DIB section the engine draws into directly; the window shows it
 // scaled by whole screen pixels per pane pixel where the scale allows (nearest pixel, never blurred).
-// Any button pressed captures the pointer until every button is up, so a drag that leaves the pane
-// keeps reporting here, with coordinates outside it.
 class TImagePane {
 public:
     // Registers the pane window class once per process.
@@ -30,22 +27,27 @@ public:
     // The pane's pixels, for the engine to draw on; call GdiFlush before drawing.
     TRaster Raster() { return {bits_, width_, height_, width_}; }
 
-    // Schedules a repaint when the pixels differ from what the pane last showed; an unchanged frame
-    // costs no repaint.
-    void ShowChanges();
+    // Schedules a repaint of the whole pane.
+    void Repaint() { InvalidateRect(hwnd_, nullptr, FALSE); }
+    // Screen pixels to pane pixels: floor(x * 96 / dpi), so a pointer left of or above the pane stays negative.
+    int PaneCoordinate(int client) const;
 
-    std::function<void(TMouseButton, int, int)> MouseDown;
-    std::function<void(int, int)> MouseMove;
-    std::function<void(TMouseButton, int, int)> MouseUp;
+    // Gets the pane's mouse button and move messages, and WM_CAPTURECHANGED, as the pane got them.
+    std::function<void(HWND, UINT, WPARAM, LPARAM)> Mouse;
+    // Gets the pane's WM_KEYDOWN and WM_KEYUP, and WM_KILLFOCUS when it loses the keyboard.
+    std::function<void(UINT, WPARAM, LPARAM)> Key;
+
+    // Where the keyboard pointer stands, in pane pixels; shown while the pane has the keyboard after
+    // keyboard use, inverted over the image (never in the raster).
+    void SetKeyboardPointer(POINT at);
+    // The keyboard was (true) or the mouse was (false) used last: the pointer shows only after keys.
+    void KeyboardUsed(bool used);
+    bool ShowsKeyboardPointer() const { return keyboardUsed_ && GetFocus() == hwnd_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
-    void Press(TMouseButton button, LPARAM at);
-    void Release(TMouseButton button, LPARAM at);
-    void ReleaseAll();
-    int PaneCoordinate(int client) const;
 
     HWND hwnd_ = nullptr;
     HDC memory_ = nullptr;  // holds the DIB section for blitting
@@ -54,6 +56,6 @@ private:
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint32_t> shown_;  // the words as last scheduled for painting
-    unsigned held_ = 0;                 // bit per TMouseButton pressed here and not yet released
+    POINT keyboardPointer_{};
+    bool keyboardUsed_ = false;
 };

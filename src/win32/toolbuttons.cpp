@@ -28,15 +28,6 @@ void TToolGroup::Set(TTool tool)
         }
 }
 
-bool TToolGroup::Clicked(HWND button)
-{
-    const TTool tool = ToolOf(button);
-    if (tool == TTool::None)
-        return false;
-    Set(tool == down_ ? TTool::None : tool);
-    return true;
-}
-
 namespace {
 
 // A raised or sunken edge in whole pixels per 96 DPI (two at 200 %): the outer line that many times,

@@ -65,9 +65,9 @@ def focus_tool(desktop, name, what):
     """Tabs until Orca's "where am I" (keypad Enter) names the tool `name` as focused: that answer comes
     after every event before it, so a late word about an earlier focus cannot be taken for the tool."""
     for _ in range(12):
-        press(desktop, "Tab", r"push button", f"{what}: speech after Tab")
-        if press(desktop, "KP_Enter", r"push button", f"{what}: where am I").startswith(f"{name} push button"):
+        if press(desktop, "KP_Enter", r"push button|image", f"{what}: where am I").startswith(f"{name} push button"):
             return
+        press(desktop, "Tab", r"push button|image", f"{what}: speech after Tab")
     raise AssertionError(f"{what}: 12 presses of Tab never focused {name}")
 
 
@@ -82,17 +82,18 @@ def qt_session(desktop, failures, binary):
     window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "^Tirvok 3$"], env=desktop.env,
                                              capture_output=True, text=True).stdout.split(), "the window")[-1]
     if active_window() is None:  # openbox now and then leaves a new window inactive
-        desktop.xdotool("windowactivate", window)
+        subprocess.run(["xdotool", "windowactivate", window], env=desktop.env, capture_output=True)
     window = wait_for(active_window, "the window active")
     # Qt's AT-SPI bridge (6.4) has no toggle-button role: the state follows the tooltip, in Turkish.
-    tool = r"push button|basılı"  # a tool's focus is said in two: name and role, then tooltip and state
+    # A control's focus is said in two: name and role, then tooltip and state, or the view's description.
+    control = r"push button|basılı|image"
     focus_tool(desktop, "Kamera", "focus on a tool")
     said = wait_for(lambda: said_after(desktop.spoken(), "Kamera push button."), "the tool's tooltip and state")
     failures.check(said == "Kamera ekle, basılı değil.", f"qt: the raised tool said {said!r}")
     desktop.xdotool("key", "space")
     wait_for(lambda: "object:state-changed:checked for [push button | Kamera]" in open(desktop.log).read(),
              "the tool going down")
-    press(desktop, "shift+Tab", tool, "focus off the tool")
+    press(desktop, "shift+Tab", control, "focus off the tool")
     focus_tool(desktop, "Kamera", "focus back on the tool")
     said = wait_for(lambda: said_after(desktop.spoken(), "Kamera push button."), "the tool's tooltip and state")
     failures.check(said == "Kamera ekle, basılı.", f"qt: the tool down said {said!r}")
@@ -122,10 +123,14 @@ def page_session(desktop, failures, page):
         "chromium", "--no-sandbox", "--force-renderer-accessibility", "--kiosk", "--no-first-run",
         "--no-default-browser-check", "--disable-gpu", "--disable-features=Translate", f"--user-data-dir={profile}", "file://" + os.path.abspath(page)]),
         r"Finished loading Tirvok 3", "the page loaded")
-    press_until(desktop, "Tab", r"button", r"^Kamera toggle button not pressed", "focus on a tool")
+    # The focus may already be on a tool, said before the keys or not: to the last tool, then back.
+    press_until(desktop, "Tab", r"button|image", r"^Son Prizmayı Düzenle toggle button", "focus on the last tool")
+    press_until(desktop, "shift+Tab", r"button|image", r"^Kamera toggle button not pressed", "focus on a tool")
     desktop.say_after(lambda: desktop.xdotool("key", "space"), r"^pressed", "the tool going down")
     # Browse mode, line by line.
-    line = press_until(desktop, "Down", r"^(?!leaving )", r"Kamera x", "reading down to the readouts")
+    # Browse mode from the page's end, line by line upwards (the views between would take the arrows).
+    press(desktop, "ctrl+End", r".", "the page's end")
+    line = press_until(desktop, "Up", r"^(?!leaving |entering )", r"Kamera x", "reading up to the readouts", 30)
     failures.check(re.search(r"\bKamera x, 0\b", line), f"page: the first readout line said {line!r}")
     edit_and_count(desktop, failures, lambda: desktop.xdotool(
         "mousemove", str(XY_PANE[0] + EDIT_AT[0]), str(XY_PANE[1] + EDIT_AT[1]), "click", "1"), "Tab", "page")

@@ -1,4 +1,5 @@
-"""Headless Chromium (DevTools protocol) and Firefox ESR (WebDriver BiDi) behind one small interface.
+"""Headless Chromium (DevTools protocol) and Firefox ESR (WebDriver BiDi) behind one small interface;
+WebKitGTK's MiniBrowser is in webkit.py.
 
 Each browser runs in its own process group with a fresh temporary profile; stop() ends the group and
 removes the profile, whatever state the browser is in.
@@ -143,6 +144,7 @@ class Chromium(Browser):
         await self.call("Page.enable")
         await self.call("Runtime.enable")
         self.held = 0
+        self.pen_down = False
 
     async def open(self, url):
         self.events.clear()
@@ -176,11 +178,48 @@ class Chromium(Browser):
         for ident in sent:
             await self.answer(ident, "Input.dispatchMouseEvent")
 
-    async def key(self, key, code, text=""):
-        for kind in ("keyDown", "keyUp"):
+    async def contacts(self, kind, ticks):
+        """Real touch or pen input: each tick a list of (\"down\" | \"move\" | \"up\" | \"cancel\", contact, x, y);
+        touch contacts are fingers of one touch screen, a pen has one contact."""
+        if kind == "pen":
+            for tick in ticks:
+                for action, _, x, y in tick:
+                    pressed = action != "up" and (action == "down" or self.pen_down)
+                    self.pen_down = pressed
+                    await self.call("Input.dispatchMouseEvent", {
+                        "type": {"down": "mousePressed", "up": "mouseReleased"}.get(action, "mouseMoved"),
+                        "x": x, "y": y, "button": "left" if action != "move" or pressed else "none",
+                        "buttons": 1 if pressed else 0, "clickCount": 0 if action == "move" else 1,
+                        "pointerType": "pen"})
+            return
+        await self.call("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+        active = {}
+        for tick in ticks:
+            kinds = {action for action, *_ in tick}
+            lifted = []
+            for action, contact, x, y in tick:
+                if action == "up":
+                    lifted.append({"x": x, "y": y, "id": contact})
+                    active.pop(contact, None)
+                else:
+                    active[contact] = {"x": x, "y": y, "id": contact}
+            event = ("touchCancel" if "cancel" in kinds else "touchEnd" if "up" in kinds
+                     else "touchStart" if "down" in kinds else "touchMove")
+            points = [] if event == "touchCancel" else lifted if event == "touchEnd" else list(active.values())
+            await self.call("Input.dispatchTouchEvent", {"type": event, "touchPoints": points})
+            if event == "touchCancel":
+                active.clear()
+        # Left on, the emulation would hold back the mouse's moves of later steps.
+        await self.call("Emulation.setTouchEmulationEnabled", {"enabled": False})
+
+    async def key(self, key, code, text="", phases=("down", "up")):
+        """A real key: pressed and let go, or only one of the two (`phases`)."""
+        codes = {"Tab": 9, " ": 32, "Enter": 13, "Escape": 27, "ArrowLeft": 37, "ArrowUp": 38, "ArrowRight": 39,
+                 "ArrowDown": 40}
+        for phase in phases:
             await self.call("Input.dispatchKeyEvent", {
-                "type": kind, "key": key, "code": code, "text": text if kind == "keyDown" else "",
-                "windowsVirtualKeyCode": {"Tab": 9, " ": 32}.get(key, 0)})
+                "type": "keyDown" if phase == "down" else "keyUp", "key": key, "code": code,
+                "text": text if phase == "down" else "", "windowsVirtualKeyCode": codes.get(key, 0)})
 
     async def screenshot(self):
         shot = await self.call("Page.captureScreenshot", {"format": "png"})
@@ -210,6 +249,7 @@ class Firefox(Browser):
         await self.call("session.new", {"capabilities": {}})
         tree = await self.call("browsingContext.getTree", {})
         self.context = tree["contexts"][0]["context"]
+        self.at = (0, 0)
 
     async def open(self, url):
         await self.call("browsingContext.navigate", {"context": self.context, "url": url, "wait": "complete"})
@@ -225,18 +265,39 @@ class Firefox(Browser):
         """Real pointer input: ("move" | "down" | "up", x, y, button) in whole CSS pixels of the page."""
         actions = []
         for kind, x, y, button in steps:
-            if kind == "move":
+            # WebDriver presses where the pointer is: a press or release elsewhere goes there first.
+            if kind == "move" or (int(x), int(y)) != self.at:
                 actions.append({"type": "pointerMove", "x": int(x), "y": int(y), "duration": 0})
-            else:
+                self.at = (int(x), int(y))
+            if kind != "move":
                 actions.append({"type": "pointerDown" if kind == "down" else "pointerUp", "button": button})
         await self.call("input.performActions", {"context": self.context, "actions": [
             {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"}, "actions": actions}]})
 
-    async def key(self, key, code, text=""):
-        value = {"Tab": "\ue004"}.get(key, key)  # WebDriver's code point for Tab
+    async def contacts(self, kind, ticks):
+        """Real touch or pen input, as for Chromium; WebDriver has no cancel, so a tick with one is refused."""
+        pause = {"type": "pause", "duration": 0}
+        sources = {}
+        for number, tick in enumerate(ticks):
+            for action, contact, x, y in tick:
+                if action == "cancel":
+                    raise RuntimeError("firefox: WebDriver cannot cancel a touch")
+                steps = sources.setdefault(contact, [])
+                steps.extend(pause for _ in range(2 * number - len(steps)))  # two slots a tick: place, button
+                steps.append({"type": "pointerMove", "x": int(x), "y": int(y), "duration": 0})
+                steps.append({"type": "pointerDown" if action == "down" else "pointerUp", "button": 0}
+                             if action != "move" else pause)
+        await self.call("input.performActions", {"context": self.context, "actions": [
+            {"type": "pointer", "id": f"{kind}{contact}", "parameters": {"pointerType": kind}, "actions": steps}
+            for contact, steps in sources.items()]})
+
+    async def key(self, key, code, text="", phases=("down", "up")):
+        """A real key: pressed and let go, or only one of the two (`phases`)."""
+        value = {"Tab": "\ue004", "Enter": "\ue007", "Escape": "\ue00c", "ArrowLeft": "\ue012", "ArrowUp": "\ue013",
+                 "ArrowRight": "\ue014", "ArrowDown": "\ue015"}.get(key, key)  # WebDriver's code points
         await self.call("input.performActions", {"context": self.context, "actions": [
             {"type": "key", "id": "keyboard",
-             "actions": [{"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]})
+             "actions": [{"type": "keyDown" if phase == "down" else "keyUp", "value": value} for phase in phases]}]})
 
     async def screenshot(self):
         shot = await self.call("browsingContext.captureScreenshot", {"context": self.context})

@@ -5,11 +5,12 @@
 //
 // Session lines: `tool NAME` (click a tool button), `press PANE BUTTON X Y` (the pointer goes to pane pixel
 // (X, Y) and BUTTON goes down), `move PANE X Y`, `release BUTTON`, `lose` (the pane loses the pointer capture
-// mid-drag), `check`; `#` starts a comment. Moves and presses during a drag name the pane that holds the pointer.
+// mid-drag), `check`; `#` starts a comment. Pane pixels are turned into window pixels at 100 % through the
+// layout table, and every event goes through the engine's input model, as every shell's does.
 #include "render/frame.h"
 #include "render/layout.h"
 #include "render/readout.h"
-#include "scene/editing.h"
+#include "scene/input.h"
 
 #include <array>
 #include <cstdio>
@@ -24,9 +25,8 @@ struct TReplay {
     TScene scene;
     std::array<TPaneImage, 4> panes{TPaneImage(kPaneSize, kPaneSize), TPaneImage(kPaneSize, kPaneSize),
                                     TPaneImage(kPaneSize, kPaneSize), TPaneImage(kPaneSize, kPaneSize)};
-    TTool tool = TTool::None;
-    int capture = -1;   // the pane id holding the pointer, -1 when no button is down
-    unsigned held = 0;  // bits by TMouseButton
+    TInput input{scene, kPaneSize, kPaneSize};
+    TPointerEvent pointer;  // where the pointer is and the buttons down, as the platform reports them
 };
 
 TMouseButton ButtonNamed(const std::string& name)
@@ -34,12 +34,20 @@ TMouseButton ButtonNamed(const std::string& name)
     return name == "left" ? TMouseButton::Left : name == "right" ? TMouseButton::Right : TMouseButton::Middle;
 }
 
-unsigned Bit(TMouseButton b) { return 1u << unsigned(b); }
+// The pointer at pixel (x, y) of the named pane.
+void PlacePointer(TPointerEvent& e, const std::string& pane, int x, int y)
+{
+    const TControlSpec& c = ControlNamed(pane.c_str());
+    PlacePointer(e, c.left + x, c.top + y);
+}
 
-// The plan panes' ids are their views' numbers.
-static_assert(int(TPaneId::XY) == int(TPlanView::XY) && int(TPaneId::XZ) == int(TPlanView::XZ) &&
-              int(TPaneId::YZ) == int(TPlanView::YZ));
-TPlanView ViewOf(int pane) { return TPlanView(pane); }
+// Sends the pointer as it stands with `phase` for `button`.
+void Send(TReplay& r, TPointerPhase phase, TMouseButton button)
+{
+    r.pointer.phase = phase;
+    r.pointer.button = button;
+    r.input.Pointer(r.pointer);
+}
 
 const char* ToolName(TTool tool)
 {
@@ -60,22 +68,10 @@ bool WriteCheck(TReplay& r, const std::string& dir, int check)
             rgba.write(bytes, 4);
         }
     std::ofstream text(base + ".txt");
-    text << ToolName(r.tool) << '\n';
+    text << ToolName(r.input.Tool()) << '\n';
     for (double value : ReadoutValues(r.scene))
         text << ReadoutText(value) << '\n';
     return bool(rgba) && bool(text);
-}
-
-// A held button let go, in the pane that holds the pointer; false when it is not held.
-bool Release(TReplay& r, TMouseButton b)
-{
-    if ((r.held & Bit(b)) == 0)
-        return false;
-    r.held &= ~Bit(b);
-    r.tool = PlanMouseUp(r.scene, ViewOf(r.capture), b, r.tool);
-    if (r.held == 0)
-        r.capture = -1;
-    return true;
 }
 
 // One session line; false on a line that is not understood or breaks the rules above.
@@ -89,33 +85,33 @@ bool Step(TReplay& r, const std::string& line, const std::string& dir, int& chec
     if (verb == "check")
         return WriteCheck(r, dir, checks++);
     if (verb == "tool" && in >> name) {
-        const TTool tool = ControlNamed(name.c_str()).tool;
-        r.tool = r.tool == tool ? TTool::None : tool;  // pressing the tool that is down raises it
+        r.input.ClickTool(ControlNamed(name.c_str()).tool);
         return true;
     }
-    if (verb == "lose") {  // the capture taken away: every held button let go, as the shells do
-        for (TMouseButton b : {TMouseButton::Left, TMouseButton::Right, TMouseButton::Middle})
-            Release(r, b);
+    if (verb == "lose") {  // the capture taken away
+        r.input.Cancel();
+        r.pointer.buttons = 0;
         return true;
     }
-    if (verb == "release" && in >> button)
-        return Release(r, ButtonNamed(button));
-    if (verb == "press" && in >> name >> button >> x >> y) {
-        const int pane = int(ControlNamed(name.c_str()).pane);
-        if (pane == int(TPaneId::View3B) || (r.capture != -1 && r.capture != pane))
+    if (verb == "release" && in >> button) {
+        const unsigned bit = ButtonBit(ButtonNamed(button));
+        if ((r.pointer.buttons & bit) == 0)
             return false;
-        r.capture = pane;
-        r.held |= Bit(ButtonNamed(button));
-        PlanMouseDown(r.scene, ViewOf(pane), ButtonNamed(button), x, y, r.tool);
+        r.pointer.buttons &= ~bit;
+        Send(r, TPointerPhase::Up, ButtonNamed(button));
+        return true;
+    }
+    if (verb == "press" && in >> name >> button >> x >> y) {
+        if (ControlNamed(name.c_str()).pane == TPaneId::View3B)
+            return false;
+        PlacePointer(r.pointer, name, x, y);
+        r.pointer.buttons |= ButtonBit(ButtonNamed(button));
+        Send(r, TPointerPhase::Down, ButtonNamed(button));
         return true;
     }
     if (verb == "move" && in >> name >> x >> y) {
-        const int pane = int(ControlNamed(name.c_str()).pane);
-        if (r.capture == -1)
-            return true;  // hovering: no button held, nothing to hand on
-        if (r.capture != pane)
-            return false;
-        PlanMouseMove(r.scene, ViewOf(pane), x, y, kPaneSize, kPaneSize, r.tool);
+        PlacePointer(r.pointer, name, x, y);
+        Send(r, TPointerPhase::Move, TMouseButton::Left);
         return true;
     }
     return false;
