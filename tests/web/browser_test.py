@@ -337,7 +337,7 @@ async def check_contrast(browser, failures, label):
     lowest = {}
     for state, tool, focused in (("up", 0, False), ("down", 1, False), ("focused", 0, True),
                                  ("down and focused", 1, True)):
-        await browser.value(f"tirvok3.setTool({tool}) || document.getElementById('BKamera')"
+        await browser.value(f"tirvok3.showTool({tool}) || document.getElementById('BKamera')"
                             f".{'focus' if focused else 'blur'}() || true")
         _, _, rows = await browser.screenshot()
         for name, inset in (("BKamera", (6, 5)), ("Label1", (0, 0)))[:2 if state == "up" else 1]:
