@@ -5,7 +5,8 @@ RUN_PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins qt6-wayland libgl-de
                 fonts-dejavu-core
 # Everything `make test` adds: test libraries, X and Wayland servers, screenshot and metadata checkers.
 TEST_PACKAGES := $(RUN_PACKAGES) libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils \
-                 wmctrl imagemagick weston openbox locales-all desktop-file-utils appstream mandoc
+                 wmctrl imagemagick weston openbox locales-all desktop-file-utils appstream mandoc \
+                 orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng at-spi2-core python3-pyatspi dbus
 # What `make package` and `make lintian` add: dpkg-shlibdeps, file (for CPack) and lintian.
 PACKAGE_PACKAGES := $(RUN_PACKAGES) dpkg-dev file lintian
 
@@ -198,7 +199,7 @@ test-cross:
 # version: 14 on Debian 12, 19 on Debian 13), the page and its JS module in one self-contained
 # $(WEB_BUILD)/tirvok3.html, and $(WEB_BUILD)/site/ for any static web host: the page as index.html, its
 # web app manifest, icons and service worker (installable, works offline after the first visit).
-.PHONY: web test-web
+.PHONY: web test-web deps-npm
 WEB_BUILD := build-web
 # Asked of apt once, and only by the targets that need it; in the C locale, as apt translates "Depends".
 WEB_LLVM = $(eval WEB_LLVM := $$(shell LC_ALL=C apt-cache depends clang 2>/dev/null | \
@@ -206,9 +207,11 @@ WEB_LLVM = $(eval WEB_LLVM := $$(shell LC_ALL=C apt-cache depends clang 2>/dev/n
 WEB_PACKAGES = cmake make python3 clang-$(WEB_LLVM) lld-$(WEB_LLVM) llvm-$(WEB_LLVM) wasi-libc \
                libc++-$(WEB_LLVM)-dev-wasm32 libc++abi-$(WEB_LLVM)-dev-wasm32 libclang-rt-$(WEB_LLVM)-dev-wasm32
 # The engine suites run under node; the page in three browsers, driven from Debian's python3: Chromium,
-# Firefox ESR, and WebKitGTK's MiniBrowser (Safari's engine) through WebKitWebDriver on Xvfb.
+# Firefox ESR, and WebKitGTK's MiniBrowser (Safari's engine) through WebKitWebDriver on Xvfb; axe-core
+# (from npm, this version) checks the page's accessibility.
 WEB_TEST_PACKAGES := googletest nodejs chromium firefox-esr python3-websockets fonts-dejavu-core \
                      libwebkit2gtk-4.1-0 webkit2gtk-driver xvfb
+AXE := axe-core@4.14.1
 WEB_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/wasm32-wasi.cmake \
                 -DTIRVOK_LLVM_VERSION=$(WEB_LLVM) -DTIRVOK_BENCH=OFF
 web:
@@ -218,12 +221,20 @@ web:
 	@echo "$(WEB_BUILD)/tirvok3.html: $$(wc -c <$(WEB_BUILD)/tirvok3.html) bytes, $$(gzip -9c $(WEB_BUILD)/tirvok3.html | wc -c) gzip'd;" \
 	  "$(WEB_BUILD)/site/: $$(ls $(WEB_BUILD)/site | wc -l) files"
 
+# Debian's npm, where the node installed brings none of its own.
+deps-npm:
+	$(call apt_install,npm)
+
 # The engine suites compiled to WebAssembly under node, then the page in headless Chromium, Firefox ESR
 # and WebKitGTK against the native engine's rasters (web_session_replay from the Linux build in $(BUILD)/).
 test-web: deps-test web
 	$(call apt_install,$(WEB_TEST_PACKAGES))
+	@command -v npm >/dev/null 2>&1 || $(MAKE) deps-npm
 	$(CMAKE_CONFIGURE) -B $(BUILD) -DTIRVOK_TESTS=ON -DTIRVOK_BENCH=ON
 	$(CMAKE_BUILD) $(BUILD) --target web_session_replay -j $(JOBS)
+	@[ -f $(WEB_BUILD)/npm/node_modules/axe-core/package.json ] && \
+	  grep -q '"version": "$(AXE:axe-core@%=%)"' $(WEB_BUILD)/npm/node_modules/axe-core/package.json || \
+	  npm install --prefix $(WEB_BUILD)/npm --no-save --no-audit --no-fund --loglevel=error $(AXE)
 	$(WEB_CONFIGURE) -DTIRVOK_TESTS=ON -DTIRVOK_HOST_TESTS=$(CURDIR)/$(BUILD)/tests
 	$(CMAKE_BUILD) $(WEB_BUILD) -j $(JOBS)
 	cd $(WEB_BUILD) && ctest --output-on-failure

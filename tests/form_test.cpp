@@ -3,6 +3,7 @@
 
 #include "readoutformat.h"
 
+#include <QAccessible>
 #include <QImage>
 
 #include <cmath>
@@ -126,8 +127,10 @@ TEST_F(FormTest, PanesAndButtonsSitExactlyInPlace)
 {
     for (const TPlace& p : kPanes)
         EXPECT_EQ(Pane(p.name)->geometry(), QRect(p.left, p.top, p.width, p.height)) << p.name;
-    for (const TPlace& p : kButtons)
-        EXPECT_EQ(Button(p.name)->geometry(), QRect(p.left, p.top, p.width, p.height)) << p.name;
+    for (const TPlace& p : kButtons)  // inside the tool group, which draws nothing
+        EXPECT_EQ(QRect(Button(p.name)->mapTo(&Form(), QPoint()), Button(p.name)->size()),
+                  QRect(p.left, p.top, p.width, p.height))
+            << p.name;
 }
 
 TEST_F(FormTest, LabelsKeepPlaceAndGrowToFitTheirText)
@@ -270,5 +273,34 @@ TEST(ReadoutText, SameFormInEveryLocaleButTheSeparator)
             const QList<uint> got = QString::fromStdString(ReadoutText(v.value, separator)).toUcs4();
             EXPECT_EQ(std::u32string(got.begin(), got.end()), expected) << l.name << " " << v.text;
         }
+    }
+}
+
+// What a screen reader is told: the window a frame, the tools a named group of buttons with their state.
+TEST_F(FormTest, ScreenReadersHearRolesStatesAndValues)
+{
+    Form().SetTool(TTool::Kamera);
+    Form().SaatTimer();
+    struct TExpect {
+        const char* name;
+        QAccessible::Role role;
+        const char* spoken;
+        bool pressed;
+    };
+    const TExpect expected[] = {
+        {"Form1", QAccessible::Window, "Tirvok 3", false},
+        {"Araclar", QAccessible::Grouping, "Ara\u00e7lar", false},
+        {"BKamera", QAccessible::Button, "Kamera", true},
+        {"BOdak", QAccessible::Button, "Odak Noktas\u0131", false},
+        {"EkranXY", QAccessible::Graphic, "XY g\u00f6r\u00fcn\u00fcm\u00fc, \u00fcstten", false},
+    };
+    for (const TExpect& e : expected) {
+        QObject* object = e.name == std::string_view("Form1") ? &Form() : Form().findChild<QObject*>(e.name);
+        ASSERT_NE(object, nullptr) << e.name;
+        QAccessibleInterface* i = QAccessible::queryAccessibleInterface(object);
+        ASSERT_NE(i, nullptr) << e.name;
+        EXPECT_EQ(i->role(), e.role) << e.name;
+        EXPECT_EQ(i->text(QAccessible::Name), QString::fromUtf8(e.spoken)) << e.name;
+        EXPECT_EQ(i->state().checked, e.pressed) << e.name;
     }
 }

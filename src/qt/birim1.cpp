@@ -12,7 +12,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointingDevice>
+#include <QProxyStyle>
+#include <QStyleOptionToolButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -61,6 +64,27 @@ QPalette LightLook()
     return look;
 }
 
+// The tools as the style draws them, but with the caption in navy while down or showing keyboard focus:
+// the style darkens and tints the face then, and blue on it would fall below 4.5:1. A mouse user's raised
+// tools keep the window's blue.
+class TToolStyle : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        const auto* tool = qstyleoption_cast<const QStyleOptionToolButton*>(option);
+        const bool focusShown =
+            tool != nullptr && (tool->state & State_HasFocus) && (tool->state & State_KeyboardFocusChange);
+        if (control != CC_ToolButton || tool == nullptr || !((tool->state & (State_On | State_Sunken)) || focusShown)) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        QStyleOptionToolButton darker = *tool;
+        darker.palette.setColor(QPalette::ButtonText, kHighlight);
+        QProxyStyle::drawComplexControl(control, &darker, painter, widget);
+    }
+};
+
 // Labels keep their left and top and grow to fit their text, never narrower than laid out.
 void FitWidth(QLabel* label, int laidOutWidth)
 {
@@ -68,14 +92,23 @@ void FitWidth(QLabel* label, int laidOutWidth)
     label->resize(width, label->height());
 }
 
-// A readout's visible text is the bare value; a screen reader hears what it measures as its name
-// and the value as its description.
+// The bounds of the tool buttons in the layout.
+QRect ToolBounds()
+{
+    QRect bounds;
+    for (const TControlSpec& c : kForm1Controls)
+        if (c.kind == TControlKind::Tool)
+            bounds |= QRect(c.left, c.top, c.width, c.height);
+    return bounds;
+}
+
+// A readout's visible text is the bare value; a screen reader hears what it measures and the value.
 void SetCaption(QLabel* label, const QString& text)
 {
     if (label->text() == text)
         return;
     label->setText(text);
-    label->setAccessibleDescription(text);
+    ReadoutChanged(label);
     FitWidth(label, label->minimumWidth());
 }
 
@@ -97,6 +130,15 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), scene_(std::make_unique<TScen
     setAutoFillBackground(true);
     // Moves with no button reach the input model too, which ends a drag whose release went astray.
     setMouseTracking(true);
+    InstallAccessibility();
+    notice_ = std::make_unique<TAnnouncer>(this);
+    toolGroup_ = new QWidget(this);
+    toolGroup_->setObjectName(kToolGroupName);
+    toolGroup_->setAccessibleName(QString::fromUtf8("Ara\u00e7lar"));
+    toolGroup_->setGeometry(ToolBounds());
+    toolStyle_ = new TToolStyle;
+    toolStyle_->setParent(this);
+    Reconsider(toolGroup_);
 
     // At most one tool is down; pressing the one that is down raises it.
     tools_ = new QActionGroup(this);
@@ -138,6 +180,7 @@ void TForm1::FormCreate()
     // is double-buffered already; keeping WA_PaintOnScreen off keeps it that way.
     setAttribute(Qt::WA_PaintOnScreen, false);
     InitScene(*scene_);
+    announcer_.Reset(*scene_);
 }
 
 void TForm1::MakeControl(const TControlSpec& spec)
@@ -164,6 +207,7 @@ void TForm1::MakeControl(const TControlSpec& spec)
             // Values read left to right whatever the layout direction or the separator's script.
             label->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
             labels_[std::size_t(spec.readout)] = label;
+            label->setProperty(kReadoutProperty, true);
         }
         made = label;
         break;
@@ -179,11 +223,13 @@ void TForm1::MakeControl(const TControlSpec& spec)
         if (*spec.tooltip != 0)
             action->setToolTip(QString::fromUtf8(spec.tooltip));
         toolActions_[std::size_t(spec.tool)] = action;
-        auto* button = new QToolButton(this);
+        auto* button = new QToolButton(toolGroup_);
+        button->setStyle(toolStyle_);
         button->setDefaultAction(action);
-        button->setGeometry(place);
+        button->setGeometry(place.translated(-toolGroup_->pos()));
         QToolButton** byTool[] = {nullptr, &BKamera, &BOdak, &BPrizma, &BSonPrizma};  // by TTool
         *byTool[std::size_t(spec.tool)] = button;
+        WatchTool(button);
         made = button;
         break;
     }
@@ -193,6 +239,7 @@ void TForm1::MakeControl(const TControlSpec& spec)
         made->setAccessibleName(QString::fromUtf8(spec.accessibleName));
     if (*spec.accessibleDescription != 0)
         made->setAccessibleDescription(QString::fromUtf8(spec.accessibleDescription));
+    Reconsider(made);
 }
 
 void TForm1::SetTool(TTool tool)
@@ -203,6 +250,8 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::MirrorTool()
 {
+    if (input_.TakeEditEnded())
+        notice_->Announce(QString::fromStdString(announcer_.Next(*scene_, LocaleDecimalPoint())));
     TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
     for (std::size_t i = 0; i < std::size(planes); ++i) {
         const TPointerAt at = input_.KeyboardPointer(TPlanView(i));

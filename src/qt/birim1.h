@@ -1,5 +1,7 @@
 #pragma once
 
+#include "accessible.h"
+#include "render/announce.h"
 #include "render/frame.h"
 #include "render/layout.h"
 #include "scene/input.h"
@@ -13,6 +15,7 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QStyle;
 class QKeyEvent;
 class QMouseEvent;
 class QTimer;
@@ -80,5 +83,9 @@ private:
     QToolButton* BSonPrizma = nullptr;
     std::array<QLabel*, kReadouts> labels_{};  // Label1..Label16
     QTimer* Saat = nullptr;
+    QWidget* toolGroup_ = nullptr;        // holds the tool buttons, for screen readers only
+    QStyle* toolStyle_ = nullptr;         // the tools' captions in every state
+    std::unique_ptr<TAnnouncer> notice_;  // says what an edit changed
+    TEditAnnouncer announcer_;
     QMetaObject::Connection focusWatch_;  // a plan pane losing the keyboard lets its keys' buttons go
 };

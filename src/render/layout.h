@@ -52,6 +52,9 @@ struct TWindowSpec {
 inline constexpr TWindowSpec kForm1{"Tirvok 3",         "Tirvok3",       141, 139,           870, 640,
                                     RGB(192, 192, 192), "MS Sans Serif", 11,  RGB(0, 0, 255)};
 
+// What screen readers call the group of tool buttons.
+inline constexpr const char* kToolGroupSpoken = "Ara\u00e7lar";
+
 // The frame timer Saat's interval.
 inline constexpr int kFrameMs = 40;
 

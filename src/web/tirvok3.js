@@ -10,6 +10,7 @@ const NoTool = 0;
 const Num = { kind: 0, left: 1, top: 2, width: 3, height: 4, pane: 5, tool: 6, readout: 7 };
 const Text = { name: 0, caption: 1, tooltip: 2, spokenName: 3, spokenDescription: 4 };
 const Win = { face: 0, ink: 1, fontPixels: 2, frameMs: 3 };
+const WinText = { caption: 0, font: 1, toolGroup: 2 };
 // What the browser shows where the window's own face is missing.
 const FontFallback = '"Microsoft Sans Serif", Tahoma, "Segoe UI", "DejaVu Sans", Arial, sans-serif';
 // WASI's errno for a call the host does not offer.
@@ -269,13 +270,22 @@ class Shell {
 
   build() {
     const x = this.engine.x;
-    document.title = this.engine.text(x.tv_window_text(0));
+    document.title = this.engine.text(x.tv_window_text(WinText.caption));
     const body = document.getElementById('tirvok3-window');
+    // For screen readers the window is the page's main landmark, with a heading and the place where edits
+    // are announced; neither is seen.
+    body.setAttribute('role', 'main');
+    const heading = body.appendChild(document.createElement('h1'));
+    heading.className = 'unseen';
+    heading.textContent = document.title;
+    this.said = body.appendChild(document.createElement('div'));
+    this.said.className = 'unseen';
+    this.said.setAttribute('aria-live', 'polite');
     const root = document.documentElement.style; // the face fills the whole viewport
     root.setProperty('--face', cssColour(x.tv_window_number(Win.face)));
     root.setProperty('--ink', cssColour(x.tv_window_number(Win.ink)));
-    const family = this.engine.text(x.tv_window_text(1));
-    body.style.font = `${x.tv_window_number(Win.fontPixels)}px "${family}", ${FontFallback}`;
+    const family = this.engine.text(x.tv_window_text(WinText.font));
+    document.body.style.font = `${x.tv_window_number(Win.fontPixels)}px "${family}", ${FontFallback}`;
     let toolGroup = null;
     for (let i = 0; i < x.tv_control_count(); ++i) {
       const num = (field) => x.tv_control_number(i, field);
@@ -290,6 +300,7 @@ class Shell {
           if (toolGroup === null) {
             toolGroup = body.appendChild(document.createElement('div'));
             toolGroup.setAttribute('role', 'group');
+            toolGroup.setAttribute('aria-label', this.engine.text(x.tv_window_text(WinText.toolGroup)));
           }
           made = this.makeTool(num(Num.tool), text(Text.caption), text(Text.tooltip), toolGroup);
           break;
@@ -298,7 +309,8 @@ class Shell {
           made.className = 'label';
           made.textContent = text(Text.caption);
           if (num(Num.kind) === Kind.Readout) {
-            made.setAttribute('role', 'group'); // a screen reader says what it measures, then the value
+            // A screen reader reads what it measures, then the value: "Kamera x, 50" (unseen, by CSS).
+            made.dataset.measures = text(Text.spokenName);
             this.readouts[num(Num.readout)] = made;
             made.dataset.readout = num(Num.readout);
           }
@@ -308,7 +320,7 @@ class Shell {
       made.classList.add('control');
       Object.assign(made.style, { left: px(Num.left), top: px(Num.top), height: px(Num.height) });
       if (num(Num.kind) !== Kind.Label && num(Num.kind) !== Kind.Readout) made.style.width = px(Num.width);
-      if (text(Text.spokenName)) made.setAttribute('aria-label', text(Text.spokenName));
+      if (text(Text.spokenName) && num(Num.kind) !== Kind.Readout) made.setAttribute('aria-label', text(Text.spokenName));
       if (text(Text.spokenDescription)) made.setAttribute('aria-description', text(Text.spokenDescription));
     }
     this.pointers = new Pointers(this);
@@ -339,8 +351,16 @@ class Shell {
     return button;
   }
 
+  // Tells screen readers, politely and once, what an edit changed.
+  announce(text) {
+    if (!text) return;
+    // The same sentence twice in a row is still a change for the live region.
+    this.said.textContent = this.said.textContent === text ? `${text}\u00a0` : text;
+  }
+
   // Shows the engine's tool group: the tool that is down, the others up.
   showTool(tool) {
+    this.announce(this.engine.text(this.engine.x.tv_edit_announcement()));
     if (tool === this.tool) return;
     this.tool = tool;
     for (const [t, button] of this.tools) button.setAttribute('aria-pressed', String(t === tool));

@@ -1,5 +1,6 @@
 // The browser shell's C ABI over the engine: the page's JS module calls these exports of the
 // WebAssembly module. One scene, four panes, sixteen readouts; the page owns controls, timer and mouse.
+#include "render/announce.h"
 #include "render/frame.h"
 #include "render/layout.h"
 #include "render/raster.h"
@@ -38,6 +39,8 @@ struct TWebShell {
     std::array<TWebPane, kPanes> panes;
     TTick tick;
     char separator[kSeparatorBytes] = ".";
+    TEditAnnouncer announcer;
+    std::string announcement;
 };
 
 TWebShell& Shell()
@@ -45,6 +48,7 @@ TWebShell& Shell()
     static const std::unique_ptr<TWebShell> shell = [] {
         auto made = std::make_unique<TWebShell>();
         InitScene(made->scene);
+        made->announcer.Reset(made->scene);
         return made;
     }();
     return *shell;
@@ -115,10 +119,20 @@ TIRVOK_EXPORT(tv_window_number) int tv_window_number(int field)
     return field >= 0 && field < int(std::size(fields)) ? fields[field] : -1;
 }
 
-// A text of the main window: 0 caption, 1 font family; empty for anything else.
+// A text of the main window: 0 caption, 1 font family, 2 the tool group's spoken name; empty for anything else.
 TIRVOK_EXPORT(tv_window_text) const char* tv_window_text(int field)
 {
-    return field == 0 ? kForm1.caption : field == 1 ? kForm1.font : "";
+    const char* texts[] = {kForm1.caption, kForm1.font, kToolGroupSpoken};
+    return field >= 0 && field < int(std::size(texts)) ? texts[field] : "";
+}
+
+// What the edit that just ended changed, for screen readers, asked after each input event (UTF-8,
+// zero-terminated; empty when no edit ended or nothing changed).
+TIRVOK_EXPORT(tv_edit_announcement) const char* tv_edit_announcement()
+{
+    TWebShell& shell = Shell();
+    shell.announcement = shell.input.TakeEditEnded() ? shell.announcer.Next(shell.scene, shell.separator) : "";
+    return shell.announcement.c_str();
 }
 
 // Where the page writes the browser's decimal separator, UTF-8 and zero-terminated (kSeparatorBytes).

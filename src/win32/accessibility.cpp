@@ -97,6 +97,53 @@ void TAccessibility::StateChanged(HWND control)
     NotifyWinEvent(EVENT_OBJECT_STATECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
+void TAccessibility::NameChanged(HWND control)
+{
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+}
+
+namespace {
+
+// UI Automation's notification, from UIAutomationCore.dll: declared here by hand, as the two functions are
+// looked up at run time and the provider is only handed on.
+enum { kNotificationActionCompleted = 2, kProcessingMostRecent = 3 };
+using THostProvider = HRESULT(WINAPI*)(HWND, IUnknown**);
+using TRaiseNotification = HRESULT(WINAPI*)(IUnknown*, int kind, int processing, BSTR text, BSTR activity);
+
+struct TUiaNotification {
+    THostProvider host = nullptr;
+    TRaiseNotification raise = nullptr;
+
+    TUiaNotification()
+    {
+        HMODULE core = LoadLibraryExW(L"UIAutomationCore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (core == nullptr)
+            return;
+        host = reinterpret_cast<THostProvider>(
+            reinterpret_cast<void (*)()>(GetProcAddress(core, "UiaHostProviderFromHwnd")));
+        raise = reinterpret_cast<TRaiseNotification>(
+            reinterpret_cast<void (*)()>(GetProcAddress(core, "UiaRaiseNotificationEvent")));
+    }
+};
+
+}  // namespace
+
+void TAccessibility::Announce(HWND window, std::string_view utf8)
+{
+    static const TUiaNotification uia;
+    if (utf8.empty() || uia.host == nullptr || uia.raise == nullptr)
+        return;
+    IUnknown* provider = nullptr;
+    if (FAILED(uia.host(window, &provider)) || provider == nullptr)
+        return;
+    BSTR text = SysAllocString(Widen(utf8).c_str());
+    BSTR activity = SysAllocString(L"Tirvok3.Edit");
+    uia.raise(provider, kNotificationActionCompleted, kProcessingMostRecent, text, activity);
+    SysFreeString(activity);
+    SysFreeString(text);
+    provider->Release();
+}
+
 void TAccessibility::Name(HWND control, std::string_view utf8)
 {
     if (services_ != nullptr)

@@ -28,6 +28,11 @@ public:
     void Toggle(HWND button, std::function<bool()> down);
     // Tells screen readers that a control's state changed.
     static void StateChanged(HWND control);
+    // Tells screen readers that a control's name changed (a readout's value is part of its name).
+    static void NameChanged(HWND control);
+    // Says one sentence (UTF-8) once, after what is being said, through UI Automation's notification
+    // (Windows 10 1709 and later; loaded when first needed); elsewhere nothing is said.
+    static void Announce(HWND window, std::string_view utf8);
     // Drops every annotation of the control; before it is destroyed.
     void Clear(HWND control);
 

@@ -104,6 +104,7 @@ void TForm1::FormCreate()
     // Painting is double-buffered by construction: each pane is an off-screen image shown with one blit,
     // and the window's face is never painted under a pane (WS_CLIPCHILDREN), so nothing flickers.
     InitScene(*scene_);
+    announcer_.Reset(*scene_);
 }
 
 int TForm1::Run()
@@ -134,7 +135,8 @@ void TForm1::MakeControl(std::size_t index)
                                0, 0, 0, 0, hwnd_, id, instance, nullptr);
         if (spec.kind == TControlKind::Readout) {
             readouts_[std::size_t(spec.readout)] = index;
-            access_.Description(made, spec.caption);  // the visible value, after the spoken name
+            // What it measures, then the visible value.
+            access_.Name(made, SpokenReadout(spec.accessibleName, spec.caption));
         }
         break;
     case TControlKind::Tool: {
@@ -150,7 +152,7 @@ void TForm1::MakeControl(std::size_t index)
     }
     }
     controls_[index] = made;
-    if (*spec.accessibleName != 0)
+    if (*spec.accessibleName != 0 && spec.kind != TControlKind::Readout)
         access_.Name(made, spec.accessibleName);
     if (*spec.accessibleDescription != 0)
         access_.Description(made, spec.accessibleDescription);
@@ -243,7 +245,8 @@ void TForm1::SaatTimer()
         const std::string& text = tick_.Readout(int(i));
         HWND label = controls_[readouts_[i]];
         SetWindowTextW(label, Widen(text.c_str()).c_str());
-        access_.Description(label, text);
+        access_.Name(label, SpokenReadout(kForm1Controls[readouts_[i]].accessibleName, text));
+        TAccessibility::NameChanged(label);
         FitWidth(readouts_[i]);
     }
 }

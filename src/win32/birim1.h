@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "imagepane.h"
 #include "look.h"
+#include "render/announce.h"
 #include "render/frame.h"
 #include "render/layout.h"
 #include "saat.h"
@@ -83,6 +84,7 @@ private:
     HWND focus_ = nullptr;          // the control that had the keyboard when the window last lost it
     bool maximised_ = false;
     TAccessibility access_;
+    TEditAnnouncer announcer_;  // what screen readers are told when an edit ends
 
     std::array<HWND, kControlCount> controls_{};        // by the table's order
     std::array<std::unique_ptr<TImagePane>, 4> panes_;  // by TPaneId

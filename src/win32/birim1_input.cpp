@@ -2,6 +2,7 @@
 // to show (the tool that is down, each plan pane's keyboard pointer).
 #include "birim1.h"
 #include "pointer.h"
+#include "wintext.h"
 
 void TForm1::Pointer(HWND from, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -55,6 +56,8 @@ void TForm1::Key(TPlanView view, UINT message, WPARAM wParam, LPARAM lParam)
 
 void TForm1::Mirror()
 {
+    if (input_.TakeEditEnded())
+        TAccessibility::Announce(hwnd_, announcer_.Next(*scene_, UserDecimalPoint()));
     tools_.Set(input_.Tool());
     for (TPlanView view : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ}) {
         const TPointerAt at = input_.KeyboardPointer(view);

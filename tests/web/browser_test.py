@@ -163,7 +163,7 @@ async def check_controls(browser, failures, label, space_clicks=True):
     failures.check(boxes["EkranXY"] == [220, 18, 200, 200] and boxes["BKamera"] == [424, 16, 137, 22],
                    f"{label}: controls not at the layout table's places: {boxes['EkranXY']} {boxes['BKamera']}")
     spoken = await browser.value("['EkranXY', 'Label7', 'BKamera'].map((id) => { const e = document.getElementById(id);"
-                                 " return [e.getAttribute('aria-label'), e.title, e.textContent]; })")
+                                 " return [e.getAttribute('aria-label') ?? e.dataset.measures ?? null, e.title, e.textContent]; })")
     failures.check(spoken == [["XY görünümü, üstten", "", ""], ["Bakış azimutu", "", spoken[1][2]],
                               [None, "Kamera ekle", "Kamera"]], f"{label}: names and tooltip {spoken}")
     # The session's clicks moved the focus's starting point: start again from the first tool.
@@ -321,6 +321,47 @@ async def check_scaled(browser, failures, replay_dir, label, scale):
             failures.check(blended == 0, f"{label}: {name} at {scale:.0%} has {blended} blended device pixels")
 
 
+def contrast(a, b):
+    """WCAG contrast ratio of two (r, g, b) colours."""
+    def luminance(c):
+        linear = [v / 255 / 12.92 if v / 255 <= 0.03928 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+async def check_contrast(browser, failures, label):
+    """On screenshots: a tool's caption up, down, focused and both, and a readout, at least 4.5:1 against the
+    commonest colour of its box (the text is the pixel that stands out most: a fully inked stem)."""
+    boxes = await places(browser)
+    lowest = {}
+    for state, tool, focused in (("up", 0, False), ("down", 1, False), ("focused", 0, True),
+                                 ("down and focused", 1, True)):
+        await browser.value(f"tirvok3.showTool({tool}) || document.getElementById('BKamera')"
+                            f".{'focus' if focused else 'blur'}() || true")
+        _, _, rows = await browser.screenshot()
+        for name, inset in (("BKamera", (6, 5)), ("Label1", (0, 0)))[:2 if state == "up" else 1]:
+            left, top, width, height = (round(v) for v in boxes[name])
+            pixels = [rows[y][x] for y in range(top + inset[1], top + height - inset[1])
+                      for x in range(left + inset[0], left + width - inset[0])]
+            background = max(set(pixels), key=pixels.count)
+            ratio = max(contrast(p, background) for p in set(pixels))
+            failures.check(ratio >= 4.5, f"{label}: {name} with the tool {state} has contrast {ratio:.2f}")
+            lowest[f"{name} {state}"] = round(ratio, 2)
+    return lowest
+
+
+async def check_axe(browser, failures, label):
+    """axe-core over the page as it stands, every rule it runs by default (WCAG A and AA and best practice):
+    no violation. The script's path is in TIRVOK3_AXE (`make test-web` installs it with npm)."""
+    source = pathlib.Path(os.environ["TIRVOK3_AXE"]).read_text()
+    await browser.evaluate(source)
+    found = await browser.value("axe.run(document).then((r) => r.violations.map((v) => "
+                                "[v.id, v.impact, v.nodes.map((n) => n.target.join(' ')).join(', ')]))")
+    failures.check(found == [], f"{label}: axe finds {found}")
+    return len(await browser.value("axe.getRules().map((r) => r.ruleId)"))
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
@@ -349,9 +390,11 @@ async def main(page, replay, session):
                 # Fractions of a CSS pixel, as real pointers give: the page takes the floor.
                 checks = await run_session(chromium, failures, session, replay_dir, ".", "chromium", 0.5)
                 merged = {"chromium": await chromium.value("testMerged")}
+                rules = await check_axe(chromium, failures, "chromium")
                 menus = await chromium.value("testMenus")
                 failures.check(menus and all(menus), f"chromium: context menus not suppressed: {menus}")
                 await check_controls(chromium, failures, "chromium")
+                ratios = await check_contrast(chromium, failures, "chromium")
                 await check_pointers(chromium, failures, http_url, "chromium")
                 await check_keys(chromium, failures, http_url, "chromium")
                 await check_before_first_frame(chromium, failures, http_url, "chromium")
@@ -398,7 +441,7 @@ async def main(page, replay, session):
         finally:
             server.shutdown()
     print(f"{checks} checks of the session in Chromium and Firefox, {checks_webkit} in WebKit; moves merged into "
-          f"another's event: {merged}; {len(failures)} failures")
+          f"another's event: {merged}; {rules} axe rules; contrast {ratios}; {len(failures)} failures")
     return 1 if failures else 0
 
 
