@@ -96,3 +96,35 @@ TEST(EditAnnouncer, SaysEachChangeOnce)
     scene->Focus.y = -20;
     EXPECT_EQ(announcer.Next(*scene, "."), "Odak 0, -20, 0");
 }
+
+// After each input event: the edit that ended wins; a keyboard step alone names the grid point under the
+// pointer of its view, in that view's axes; a move with no edit and no step says nothing.
+TEST(EditAnnouncer, AfterInputSaysTheEditElseTheKeyboardPointsGridPoint)
+{
+    auto scene = std::make_unique<TScene>();
+    InitScene(*scene);
+    TInput input(*scene, 200, 200);
+    TEditAnnouncer announcer;
+    announcer.Reset(*scene);
+    input.SetTool(TTool::Kamera);
+    struct TCase {
+        TPlanView view;
+        TKey key;
+        bool down;
+        const char* said;
+    };
+    const TCase cases[] = {
+        {TPlanView::XY, TKey::ArrowRight, true, "x 10, y 0"},
+        {TPlanView::XY, TKey::ArrowUp, true, "x 10, y 10"},
+        {TPlanView::XZ, TKey::ArrowDown, true, "x 0, z -10"},
+        {TPlanView::YZ, TKey::ArrowLeft, true, "y -10, z 0"},
+        {TPlanView::XY, TKey::Return, true, "Kamera 10, 10, 0"},
+        {TPlanView::XY, TKey::Return, false, ""},
+        {TPlanView::XY, TKey::Space, true, ""},
+        {TPlanView::XY, TKey::ArrowRight, true, "Kamera 20, 10, 0"},
+    };
+    for (const TCase& c : cases) {
+        input.Key(c.view, c.key, c.down, false, false);
+        EXPECT_EQ(announcer.AfterInput(input, *scene, ","), c.said) << c.said;
+    }
+}

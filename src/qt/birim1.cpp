@@ -250,8 +250,8 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::MirrorTool()
 {
-    if (input_.TakeEditEnded())
-        notice_->Announce(QString::fromStdString(announcer_.Next(*scene_, LocaleDecimalPoint())));
+    if (const std::string said = announcer_.AfterInput(input_, *scene_, LocaleDecimalPoint()); !said.empty())
+        notice_->Announce(QString::fromStdString(said));
     TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
     for (std::size_t i = 0; i < std::size(planes); ++i) {
         const TPointerAt at = input_.KeyboardPointer(TPlanView(i));

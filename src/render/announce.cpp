@@ -50,6 +50,15 @@ std::string EditAnnouncement(const TEditState& before, const TEditState& after, 
     return said;
 }
 
+std::string PointerAnnouncement(const TScene& scene, TPlanView view, TPointerAt at, std::string_view decimalPoint)
+{
+    const TGridPoint p = SnapToGrid(scene, view, at.x, at.y);
+    const char* axes[] = {"x", "y", "x", "z", "y", "z"};  // by TPlanView: horizontal, vertical
+    const std::size_t i = 2 * std::size_t(view);
+    return std::string(axes[i]) + ' ' + ReadoutText(p.h, decimalPoint) + ", " + axes[i + 1] + ' ' +
+           ReadoutText(p.v, decimalPoint);
+}
+
 std::string SpokenReadout(std::string_view measures, std::string_view value)
 {
     std::string spoken(measures);

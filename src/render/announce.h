@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scene/input.h"
 #include "scene/scene.h"
 
 #include <string>
@@ -21,6 +22,11 @@ TEditState EditStateOf(const TScene& scene);
 // empty ground).
 std::string EditAnnouncement(const TEditState& before, const TEditState& after, std::string_view decimalPoint = ".");
 
+// The grid point under a plan view's keyboard pointer, as a click there would place it: "x 20, y 10" in the
+// top view, "x 20, z 10" in the front view, "y 20, z 10" in the side view.
+std::string PointerAnnouncement(const TScene& scene, TPlanView view, TPointerAt at,
+                                std::string_view decimalPoint = ".");
+
 // Keeps the scene as the last announcement left it, so that each one names what changed since.
 class TEditAnnouncer {
 public:
@@ -33,6 +39,17 @@ public:
         std::string said = EditAnnouncement(last_, now, decimalPoint);
         last_ = now;
         return said;
+    }
+
+    // What to say after an input event: what the edit that just ended changed, else, after a keyboard step,
+    // the grid point under that view's keyboard pointer; empty when there is nothing to say.
+    std::string AfterInput(TInput& input, const TScene& scene, std::string_view decimalPoint)
+    {
+        const bool edited = input.TakeEditEnded();
+        const std::optional<TPlanView> stepped = input.TakeKeyboardStep();
+        if (edited)
+            return Next(scene, decimalPoint);
+        return stepped ? PointerAnnouncement(scene, *stepped, input.KeyboardPointer(*stepped), decimalPoint) : "";
     }
 
 private:

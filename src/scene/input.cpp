@@ -117,6 +117,7 @@ void TInput::Key(TPlanView view, TKey key, bool down, bool fine, bool repeat)
     at.y += key == TKey::ArrowUp ? -step : key == TKey::ArrowDown ? step : 0;
     keyboard_[std::size_t(view)] = TPointerAt{std::clamp(at.x, 0, width_ - 1), std::clamp(at.y, 0, height_ - 1)};
     Pointer(KeyEvent(view, TPointerPhase::Move, TMouseButton::Left));
+    keyboardStep_ = view;
     editEnded_ |= keyButtons_ != 0 && held_ != 0 && holder_;
 }
 

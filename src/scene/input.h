@@ -79,6 +79,9 @@ public:
     // holds a button): the moment to tell a screen reader what changed, never once per frame.
     bool TakeEditEnded() { return std::exchange(editEnded_, false); }
 
+    // The plan pane whose keyboard pointer an arrow moved since the last ask, if any (once).
+    std::optional<TPlanView> TakeKeyboardStep() { return std::exchange(keyboardStep_, std::nullopt); }
+
     // True while any button is held: the shell keeps the pointer captured until this turns false.
     bool Holding() const { return held_ != 0; }
 
@@ -120,4 +123,5 @@ private:
     std::array<std::optional<TPointerAt>, 3> keyboard_;  // each plan pane's keyboard pointer, once used
     unsigned keyButtons_ = 0;                            // ButtonBit of the buttons Space and Escape hold
     bool editEnded_ = false;
+    std::optional<TPlanView> keyboardStep_;
 };

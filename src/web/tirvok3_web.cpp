@@ -126,12 +126,12 @@ TIRVOK_EXPORT(tv_window_text) const char* tv_window_text(int field)
     return field >= 0 && field < int(std::size(texts)) ? texts[field] : "";
 }
 
-// What the edit that just ended changed, for screen readers, asked after each input event (UTF-8,
-// zero-terminated; empty when no edit ended or nothing changed).
+// What a screen reader says after an input event, asked after each: what the edit that just ended changed,
+// else after a keyboard step the grid point under the pointer (UTF-8, zero-terminated; empty: nothing).
 TIRVOK_EXPORT(tv_edit_announcement) const char* tv_edit_announcement()
 {
     TWebShell& shell = Shell();
-    shell.announcement = shell.input.TakeEditEnded() ? shell.announcer.Next(shell.scene, shell.separator) : "";
+    shell.announcement = shell.announcer.AfterInput(shell.input, shell.scene, shell.separator);
     return shell.announcement.c_str();
 }
 

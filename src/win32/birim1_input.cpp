@@ -56,8 +56,8 @@ void TForm1::Key(TPlanView view, UINT message, WPARAM wParam, LPARAM lParam)
 
 void TForm1::Mirror()
 {
-    if (input_.TakeEditEnded())
-        TAccessibility::Announce(hwnd_, announcer_.Next(*scene_, UserDecimalPoint()));
+    if (const std::string said = announcer_.AfterInput(input_, *scene_, UserDecimalPoint()); !said.empty())
+        TAccessibility::Announce(hwnd_, said);
     tools_.Set(input_.Tool());
     for (TPlanView view : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ}) {
         const TPointerAt at = input_.KeyboardPointer(view);
