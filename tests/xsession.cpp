@@ -267,12 +267,26 @@ bool ProgramWindow::Start(const std::vector<std::string>& command, const std::ve
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     if (!scratch_.isValid() || !program_.Start(command, env, scratch_.filePath("program.log").toStdString()))
         return false;
-    // --onlyvisible: mapped. A window manager may still move it after that (Placed, Shot).
-    const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});
-    if (!ids || ids->empty())
-        return false;
-    id_ = ids->substr(0, ids->find('\n'));
-    return Locate();
+    // --onlyvisible: mapped. Wine may put a new X window in the place of the first one it mapped, so the
+    // search goes on until the window found can be located. A window manager may still move it after
+    // that (Placed, Shot).
+    for (const long long start = NowMs(); NowMs() - start <= kWaitMs;) {
+        const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});
+        if (!ids || ids->empty())
+            return false;
+        id_ = ids->substr(0, ids->find('\n'));
+        if (Locate())
+            return true;
+    }
+    return false;
+}
+
+bool ProgramWindow::Active() const
+{
+    if (!display_.HasWindowManager())
+        return true;
+    const auto active = display_.Run({"xdotool", "getactivewindow"});
+    return active && active->substr(0, active->find('\n')) == id_;
 }
 
 bool ProgramWindow::Placed()

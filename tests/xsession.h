@@ -109,6 +109,9 @@ public:
     // True when the window stands where the program asks it to: maximised, as the window manager says
     // (_NET_WM_STATE); with no window manager, which would say so, true.
     bool Placed();
+    // True when the window is the active one, which has the keyboard, as the window manager says
+    // (_NET_ACTIVE_WINDOW); with no window manager, which would say so, true.
+    bool Active() const;
     // The X window id, as xdotool prints it.
     const std::string& Id() const { return id_; }
     // The client area's size in screen pixels, as last located.

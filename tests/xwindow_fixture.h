@@ -191,7 +191,8 @@ protected:
         return Part(shot, QRect(PaneOrigin(pane), QSize(kPaneSize, kPaneSize)));
     }
 
-    // True when the window shows its face, every tool's caption (bluish pixels) and a frame's grid.
+    // True when the window shows its face, every tool's caption (bluish pixels) and a whole frame: each
+    // plan view's grid dot with white beside it, the 3D view's Z axis (Wine shows each pane on its own).
     static bool Drawn(const WindowShot& shot)
     {
         const auto captioned = [&](QRect button) {
@@ -202,8 +203,12 @@ protected:
                         return true;
             return false;
         };
-        return AtClient(shot, kBareSpot) == kSilver && At(shot, Pane::XY, {10, 10}) == kBlack &&
-               At(shot, Pane::XY, {15, 15}) == kWhite && std::all_of(std::begin(kTools), std::end(kTools), captioned);
+        const auto gridDrawn = [&](Pane pane) {
+            return At(shot, pane, {10, 10}) == kBlack && At(shot, pane, {15, 15}) == kWhite;
+        };
+        return AtClient(shot, kBareSpot) == kSilver && gridDrawn(Pane::XY) && gridDrawn(Pane::XZ) &&
+               gridDrawn(Pane::YZ) && At(shot, Pane::View3B, {100, 50}) == kRed &&
+               std::all_of(std::begin(kTools), std::end(kTools), captioned);
     }
 
     // True when a tool is drawn down: along the middle of its top edge the two outermost rows are in

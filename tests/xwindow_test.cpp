@@ -268,8 +268,9 @@ TEST_F(WindowsShellTest, RestoredFromMinimisedSpaceReachesTheFocusedTool)
         << "the click puts the tool down";
     auto restored = Probe({"minimise-restore"});
     ASSERT_EQ(restored["restored"], "1") << restored["error"];
-    // Shown again, where it now stands.
-    window_->ShotWhen([&](const WindowShot& s) { return window_->Placed() && At(s, Pane::XY, {10, 10}) == kBlack; });
+    // Shown again, where it now stands, and given the keyboard.
+    window_->ShotWhen([&](const WindowShot& s) { return window_->Placed() && Drawn(s) && window_->Active(); });
+    ASSERT_TRUE(window_->Active()) << "the restored window is the active one";
     window_->MoveTo(kBareSpot);
     EXPECT_TRUE(display_->Run({"xdotool", "key", "space"}));
     EXPECT_TRUE(
