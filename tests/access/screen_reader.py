@@ -69,6 +69,7 @@ class Desktop:
         os.close(read)
         self.env["DISPLAY"] = ":" + number.decode().strip()
         self.start(["openbox", "--sm-disable"])
+        self._wait_for_window_manager()
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         wait_for(lambda: subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
                                          "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env,
@@ -92,6 +93,26 @@ class Desktop:
         self.start(["/usr/bin/python3", "-c", LINE_BUFFERED_ORCA, "--replace", "-u", settings,
                     f"--debug-file={self.log}"])
         wait_for(lambda: self.spoken(), "first utterance of Orca")
+
+    def _wait_for_window_manager(self):
+        """openbox counts as up once it manages a window of ours, a small xmessage started anew every few
+        seconds: starting up (on a fresh or loaded machine) it can lose a map request it already got."""
+        title = "window manager probe"
+        end = time.monotonic() + DEADLINE
+        while time.monotonic() < end:
+            probe = subprocess.Popen(["xmessage", "-title", title, title], env=self.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                again = time.monotonic() + 5
+                while time.monotonic() < min(again, end):
+                    listed = subprocess.run(["wmctrl", "-l"], env=self.env, capture_output=True, text=True).stdout
+                    if title in listed:
+                        return
+                    time.sleep(0.05)
+            finally:
+                probe.kill()
+                probe.wait()
+        raise TimeoutError(f"openbox managed no window within {DEADLINE} s")
 
     def start(self, command, **kwargs):
         p = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,

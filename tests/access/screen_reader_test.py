@@ -81,9 +81,12 @@ def qt_session(desktop, failures, binary):
         return window if window and xdotool("getwindowname", window) == "Tirvok 3" else None
     window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "^Tirvok 3$"], env=desktop.env,
                                              capture_output=True, text=True).stdout.split(), "the window")[-1]
-    if active_window() is None:  # openbox now and then leaves a new window inactive
-        subprocess.run(["xdotool", "windowactivate", window], env=desktop.env, capture_output=True)
-    window = wait_for(active_window, "the window active")
+    def activated():  # openbox now and then leaves a new window inactive: ask again until it is active
+        active = active_window()
+        if active is None:
+            subprocess.run(["xdotool", "windowactivate", window], env=desktop.env, capture_output=True)
+        return active
+    window = wait_for(activated, "the window active")
     # Qt's AT-SPI bridge (6.4) has no toggle-button role: the state follows the tooltip, in Turkish.
     # A control's focus is said in two: name and role, then tooltip and state, or the view's description.
     control = r"push button|basılı|image"
