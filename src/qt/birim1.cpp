@@ -250,7 +250,7 @@ void TForm1::SetTool(TTool tool)
 
 void TForm1::MirrorTool()
 {
-    if (const std::string said = announcer_.AfterInput(input_, *scene_, LocaleDecimalPoint()); !said.empty())
+    if (const std::string said = announcer_.AfterInput(input_, *scene_, tick_.DecimalPoint()); !said.empty())
         notice_->Announce(QString::fromStdString(said));
     TImagePane* planes[] = {EkranXY, EkranXZ, EkranYZ};  // by TPlanView
     for (std::size_t i = 0; i < std::size(planes); ++i) {

@@ -43,6 +43,8 @@ public:
     // Readout `index` (0 for Label1) as of the last tick, UTF-8.
     const std::string& Readout(int index) const { return readouts_[std::size_t(index)]; }
 
+    // The separator the readouts use (UTF-8), for other texts that show numbers as the readouts do.
+    const std::string& DecimalPoint() const { return decimalPoint_; }
     // A new separator takes effect at the next tick.
     void SetDecimalPoint(std::string_view decimalPoint) { decimalPoint_ = decimalPoint; }
 

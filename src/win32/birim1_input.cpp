@@ -56,7 +56,7 @@ void TForm1::Key(TPlanView view, UINT message, WPARAM wParam, LPARAM lParam)
 
 void TForm1::Mirror()
 {
-    if (const std::string said = announcer_.AfterInput(input_, *scene_, UserDecimalPoint()); !said.empty())
+    if (const std::string said = announcer_.AfterInput(input_, *scene_, tick_.DecimalPoint()); !said.empty())
         TAccessibility::Announce(hwnd_, said);
     tools_.Set(input_.Tool());
     for (TPlanView view : {TPlanView::XY, TPlanView::XZ, TPlanView::YZ}) {
