@@ -33,22 +33,6 @@ QSize NormalSize()
     return {w, h};
 }
 inline constexpr QPoint kPaneOrigins[] = {{2, 18}, {220, 18}, {2, 238}, {220, 238}};  // 3B, XY, XZ, YZ
-inline constexpr int kPollMs = 50;
-
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// Polls `done` until it holds or kWaitMs pass.
-template <class Done>
-bool WaitFor(Done done)
-{
-    const long long start = NowMs();
-    while (!done()) {
-        if (NowMs() - start > kWaitMs)
-            return false;
-        SleepMs(kPollMs);
-    }
-    return true;
-}
 
 // The four panes cut out of a screenshot at `scale` device pixels per window pixel.
 std::vector<QImage> Panes(const WindowShot& shot, double scale = 1)

@@ -3,7 +3,8 @@
 // run one of the probe libraries (wine_probe_dll.cpp) inside it. What it reads it prints, one NAME=value
 // a line.
 //
-//   wine_probe.exe minimise-restore     SC_MINIMIZE, then SC_RESTORE once the window is minimised
+//   wine_probe.exe minimise             SC_MINIMIZE, then waits until the window is minimised
+//   wine_probe.exe restore              SC_RESTORE, then waits until it no longer is
 //   wine_probe.exe load font|contrast   loads wine_probe_font.dll or wine_probe_contrast.dll into the program
 //                                       and prints what it reports
 //   wine_probe.exe cancel-mode          sends WM_CANCELMODE, as the system does when another program takes
@@ -17,8 +18,9 @@
 
 namespace {
 
-// Below the tests' own 10 s for the whole run of this tool.
-constexpr DWORD kWaitMs = 4'000;
+// Each wait of this tool: two of them and Wine's start stay below the test's minute for the whole run,
+// and a loaded machine can take many seconds to minimise a window.
+constexpr ULONGLONG kWaitMs = 25'000;
 constexpr DWORD kPollMs = 20;
 
 HWND ProgramWindow() { return FindWindowW(nullptr, L"Tirvok 3"); }
@@ -26,8 +28,9 @@ HWND ProgramWindow() { return FindWindowW(nullptr, L"Tirvok 3"); }
 template <class Done>
 bool WaitFor(Done done)
 {
-    for (DWORD waited = 0; !done(); waited += kPollMs) {
-        if (waited > kWaitMs)
+    const ULONGLONG start = GetTickCount64();
+    while (!done()) {
+        if (GetTickCount64() - start > kWaitMs)
             return false;
         Sleep(kPollMs);
     }
@@ -44,19 +47,16 @@ std::wstring MyFolder()
     return folder;
 }
 
-int MinimiseRestore(HWND window)
+// Posts the system command `command` as the taskbar does and waits until IsIconic says `iconic`; prints
+// `done`=1 then, else an error.
+int SystemCommand(HWND window, WPARAM command, bool iconic, const char* done)
 {
-    PostMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    if (!WaitFor([&] { return IsIconic(window) != FALSE; })) {
-        std::puts("error=not minimised");
+    PostMessageW(window, WM_SYSCOMMAND, command, 0);
+    if (!WaitFor([&] { return (IsIconic(window) != FALSE) == iconic; })) {
+        std::printf("error=not %s\n", done);
         return 1;
     }
-    PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
-    if (!WaitFor([&] { return IsIconic(window) == FALSE; })) {
-        std::puts("error=not restored");
-        return 1;
-    }
-    std::puts("restored=1");
+    std::printf("%s=1\n", done);
     return 0;
 }
 
@@ -87,7 +87,7 @@ int Load(HWND window, const char* name)
         std::puts("error=cannot start a thread in the program");
         return 1;
     }
-    WaitForSingleObject(thread, kWaitMs);
+    WaitForSingleObject(thread, DWORD(kWaitMs));
     CloseHandle(thread);
     CloseHandle(process);
     FILE* f = nullptr;
@@ -112,8 +112,10 @@ int main(int argc, char** argv)
         std::puts("error=no window titled \"Tirvok 3\"");
         return 1;
     }
-    if (argc >= 2 && std::strcmp(argv[1], "minimise-restore") == 0)
-        return MinimiseRestore(window);
+    if (argc >= 2 && std::strcmp(argv[1], "minimise") == 0)
+        return SystemCommand(window, SC_MINIMIZE, true, "minimised");
+    if (argc >= 2 && std::strcmp(argv[1], "restore") == 0)
+        return SystemCommand(window, SC_RESTORE, false, "restored");
     if (argc >= 3 && std::strcmp(argv[1], "load") == 0)
         return Load(window, argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "cancel-mode") == 0) {
@@ -121,6 +123,6 @@ int main(int argc, char** argv)
         std::puts("cancelled=1");
         return 0;
     }
-    std::puts("error=usage: wine_probe.exe minimise-restore | load font|contrast | cancel-mode");
+    std::puts("error=usage: wine_probe.exe minimise | restore | load font|contrast | cancel-mode");
     return 2;
 }

@@ -64,7 +64,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 }
 
 // Waits for pid until deadlineMs, then kills it; true when it exited by itself with status 0.
-bool ReapBy(pid_t pid, long long deadlineMs)
+bool ReapBy(pid_t pid, long long deadlineMs, bool anyStatus = false)
 {
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {
@@ -75,7 +75,7 @@ bool ReapBy(pid_t pid, long long deadlineMs)
         }
         SleepMs(1);
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return WIFEXITED(status) && (anyStatus || WEXITSTATUS(status) == 0);
 }
 
 // Our environment for a client of display `name`: without QT_QPA_PLATFORM, so Qt picks xcb, and
@@ -101,6 +101,8 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& drop, c
     return env;
 }
 
+void PollPause() { SleepMs(kPollMs); }
+
 long long NowMs()
 {
     using namespace std::chrono;
@@ -108,7 +110,7 @@ long long NowMs()
 }
 
 std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                                      int timeoutMs)
+                                      int timeoutMs, bool anyStatus)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -135,7 +137,7 @@ std::optional<std::string> RunCommand(const std::vector<std::string>& argv, cons
         out.append(buffer, std::size_t(n));
     }
     close(fds[0]);
-    if (!ReapBy(pid, deadline))
+    if (!ReapBy(pid, deadline, anyStatus))
         return std::nullopt;
     return out;
 }
@@ -287,6 +289,13 @@ bool ProgramWindow::Active() const
         return true;
     const auto active = display_.Run({"xdotool", "getactivewindow"});
     return active && active->substr(0, active->find('\n')) == id_;
+}
+
+bool ProgramWindow::Minimised() const
+{
+    if (!display_.HasWindowManager())
+        return true;
+    return display_.Run({"xprop", "-id", id_, "WM_STATE"}).value_or("").find("Iconic") != std::string::npos;
 }
 
 bool ProgramWindow::Placed()

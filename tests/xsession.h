@@ -16,9 +16,10 @@
 // can take many seconds to map a window, and free when things are fast, as each wait ends on its condition.
 inline constexpr int kWaitMs = 60'000;
 
-// Runs argv to completion with `env`, killing it after timeoutMs; its standard output, or nothing on failure.
+// Runs argv to completion with `env`, killing it after timeoutMs; its standard output, or nothing when it
+// could not run, was killed or (unless anyStatus) exited with a failure status.
 std::optional<std::string> RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                                      int timeoutMs = kWaitMs);
+                                      int timeoutMs = kWaitMs, bool anyStatus = false);
 
 // This process's environment less the variables named in `drop`, plus the NAME=value entries of `add`.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& drop, const std::vector<std::string>& add);
@@ -55,7 +56,10 @@ public:
     // The environment for a client of this server: ours without QT_QPA_PLATFORM, with DISPLAY set.
     const std::vector<std::string>& ClientEnv() const { return env_; }
     // Runs an X client tool (xdotool, import, ...) against this server; its output, or nothing on failure.
-    std::optional<std::string> Run(const std::vector<std::string>& argv) const { return RunCommand(argv, env_); }
+    std::optional<std::string> Run(const std::vector<std::string>& argv, bool anyStatus = false) const
+    {
+        return RunCommand(argv, env_, kWaitMs, anyStatus);
+    }
     // Starts the window manager `command` in `wm` (output to `logPath`) and waits up to kWaitMs until it
     // answers wmctrl; false when it does not.
     bool StartWindowManager(ChildProcess& wm, const std::vector<std::string>& command, const std::string& logPath);
@@ -109,6 +113,9 @@ public:
     // True when the window stands where the program asks it to: maximised, as the window manager says
     // (_NET_WM_STATE); with no window manager, which would say so, true.
     bool Placed();
+    // True when the window is minimised on the X side too: iconic, as the window manager says (WM_STATE);
+    // with no window manager, which would do it, true.
+    bool Minimised() const;
     // True when the window is the active one, which has the keyboard, as the window manager says
     // (_NET_ACTIVE_WINDOW); with no window manager, which would say so, true.
     bool Active() const;
@@ -150,6 +157,18 @@ private:
 
 // Milliseconds on a steady clock.
 long long NowMs();
+// Sleeps for the pause between two looks at a condition.
+void PollPause();
+
+// Looks at `done` until it holds or kWaitMs pass; whether it held.
+template <class Done>
+bool WaitFor(Done done)
+{
+    for (const long long start = NowMs(); !done(); PollPause())
+        if (NowMs() - start > kWaitMs)
+            return false;
+    return true;
+}
 
 template <class Ready>
 WindowShot ProgramWindow::ShotWhen(Ready ready)

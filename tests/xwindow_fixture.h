@@ -159,13 +159,14 @@ protected:
         window_.reset();
     }
 
-    // Runs the Windows program's probe with `args` and returns its NAME=value lines; empty when it failed.
+    // Runs the Windows program's probe with `args` and returns its NAME=value lines, an "error" among them
+    // when it failed; empty when it did not run to its end.
     std::map<std::string, std::string> Probe(const std::vector<std::string>& args) const
     {
         std::vector<std::string> command = ProbeCommand();
         command.insert(command.end(), args.begin(), args.end());
         std::map<std::string, std::string> values;
-        std::istringstream lines(display_->Run(command).value_or(""));
+        std::istringstream lines(display_->Run(command, true).value_or(""));
         for (std::string line; std::getline(lines, line);)
             if (const auto equals = line.find('='); equals != std::string::npos)
                 values[line.substr(0, equals)] = line.substr(equals + 1, line.find_last_not_of("\r") - equals);

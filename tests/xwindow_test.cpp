@@ -266,7 +266,12 @@ TEST_F(WindowsShellTest, RestoredFromMinimisedSpaceReachesTheFocusedTool)
     ClickTool(kBKamera);
     ASSERT_TRUE(Sunken(window_->ShotWhen([&](const WindowShot& s) { return Sunken(s, kBKamera); }), kBKamera))
         << "the click puts the tool down";
-    auto restored = Probe({"minimise-restore"});
+    auto minimised = Probe({"minimise"});
+    ASSERT_EQ(minimised["minimised"], "1") << minimised["error"];
+    // As a user would, it is restored once it has gone from the screen: on the X side, Wine asks the window
+    // manager, which iconifies the window some time later; a restore before that finds it still shown.
+    ASSERT_TRUE(WaitFor([&] { return window_->Minimised(); })) << "the window manager iconified the window";
+    auto restored = Probe({"restore"});
     ASSERT_EQ(restored["restored"], "1") << restored["error"];
     // Shown again, where it now stands, and given the keyboard.
     window_->ShotWhen([&](const WindowShot& s) { return window_->Placed() && Drawn(s) && window_->Active(); });
