@@ -23,9 +23,10 @@ import tempfile
 import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browsers import Chromium, Firefox  # noqa: E402
+from browsers import Chromium, Firefox, until  # noqa: E402
 from webkit import WebKit  # noqa: E402
-from page_checks import check_failures, check_fits_phone, check_installs_offline  # noqa: E402
+from page_checks import (check_axe, check_contrast, check_failures, check_fits_phone,  # noqa: E402
+                         check_installs_offline, places, ticks_pass)
 
 PANES = ["EkranXY", "EkranXZ", "EkranYZ", "Ekran3B"]  # pane id order, as the replay writes them
 PANE = 200
@@ -63,25 +64,6 @@ class Failures(list):
         if not ok:
             self.append(what)
             print(f"FAIL {what}", flush=True)
-
-
-async def ticks_pass(browser, count=2):
-    """Waits until the page has drawn `count` more frames."""
-    frames = "window.tirvok3 ? tirvok3.ticks : -1"  # the module starts after the page's load event
-    start = max(0, await browser.value(frames))
-    for _ in range(500):
-        if await browser.value(frames) >= start + count:
-            return
-        await asyncio.sleep(0.02)
-    raise RuntimeError(f"{browser.name}: the page draws no frames")
-
-
-async def places(browser):
-    await ticks_pass(browser, 1)
-    boxes = await browser.value("Object.fromEntries([...document.querySelectorAll('.control')].map((e) => "
-                                "[e.id, [e.getBoundingClientRect().left, e.getBoundingClientRect().top, "
-                                "e.getBoundingClientRect().width, e.getBoundingClientRect().height]]))")
-    return boxes
 
 
 def expected(replay_dir, check, separator):
@@ -282,13 +264,9 @@ async def check_before_first_frame(browser, failures, url, label):
     hold = await browser.call("Page.addScriptToEvaluateOnNewDocument",
                               {"source": "window.setInterval = window.setTimeout = () => 0;"})
     await browser.open(url)
-    captions = []
-    for _ in range(500):
-        captions = await browser.value("window.tirvok3 ? Array.from({length: 16}, (_, i) => "
-                                       "document.getElementById('Label' + (i + 1)).textContent) : null")
-        if captions:
-            break
-        await asyncio.sleep(0.02)
+    captions = await until(lambda: browser.value("window.tirvok3 ? Array.from({length: 16}, (_, i) => "
+                                                 "document.getElementById('Label' + (i + 1)).textContent) : null"),
+                           f"{label}: the page did not start")
     await browser.call("Page.removeScriptToEvaluateOnNewDocument", hold)
     want = [f"Label{i % 8 + 1}" for i in range(16)]
     failures.check(captions == want, f"{label}: readouts before the first frame {captions}")
@@ -319,47 +297,6 @@ async def check_scaled(browser, failures, replay_dir, label, scale):
             colours = {colour(x, y) for y in range(PANE) for x in range(PANE)}
             blended = sum(1 for y in span for x in span if rows[top + y][left + x] not in colours)
             failures.check(blended == 0, f"{label}: {name} at {scale:.0%} has {blended} blended device pixels")
-
-
-def contrast(a, b):
-    """WCAG contrast ratio of two (r, g, b) colours."""
-    def luminance(c):
-        linear = [v / 255 / 12.92 if v / 255 <= 0.03928 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
-        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
-    la, lb = sorted((luminance(a), luminance(b)))
-    return (lb + 0.05) / (la + 0.05)
-
-
-async def check_contrast(browser, failures, label):
-    """On screenshots: a tool's caption up, down, focused and both, and a readout, at least 4.5:1 against the
-    commonest colour of its box (the text is the pixel that stands out most: a fully inked stem)."""
-    boxes = await places(browser)
-    lowest = {}
-    for state, tool, focused in (("up", 0, False), ("down", 1, False), ("focused", 0, True),
-                                 ("down and focused", 1, True)):
-        await browser.value(f"tirvok3.showTool({tool}) || document.getElementById('BKamera')"
-                            f".{'focus' if focused else 'blur'}() || true")
-        _, _, rows = await browser.screenshot()
-        for name, inset in (("BKamera", (6, 5)), ("Label1", (0, 0)))[:2 if state == "up" else 1]:
-            left, top, width, height = (round(v) for v in boxes[name])
-            pixels = [rows[y][x] for y in range(top + inset[1], top + height - inset[1])
-                      for x in range(left + inset[0], left + width - inset[0])]
-            background = max(set(pixels), key=pixels.count)
-            ratio = max(contrast(p, background) for p in set(pixels))
-            failures.check(ratio >= 4.5, f"{label}: {name} with the tool {state} has contrast {ratio:.2f}")
-            lowest[f"{name} {state}"] = round(ratio, 2)
-    return lowest
-
-
-async def check_axe(browser, failures, label):
-    """axe-core over the page as it stands, every rule it runs by default (WCAG A and AA and best practice):
-    no violation. The script's path is in TIRVOK3_AXE (`make test-web` installs it with npm)."""
-    source = pathlib.Path(os.environ["TIRVOK3_AXE"]).read_text()
-    await browser.evaluate(source)
-    found = await browser.value("axe.run(document).then((r) => r.violations.map((v) => "
-                                "[v.id, v.impact, v.nodes.map((n) => n.target.join(' ')).join(', ')]))")
-    failures.check(found == [], f"{label}: axe finds {found}")
-    return len(await browser.value("axe.getRules().map((r) => r.ruleId)"))
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):

@@ -16,15 +16,29 @@ import struct
 import subprocess
 import tempfile
 import threading
+import time
 import urllib.request
 import zlib
 
 import websockets
 
-# How long a browser may take to start and a page to answer.
-START_SECONDS = 30
-CALL_SECONDS = 30
+# The one deadline of every wait: a browser starting, a page answering, a frame drawn. Generous, as a loaded
+# machine can take many seconds; free when things are fast, as each wait ends on its condition.
+DEADLINE_SECONDS = 60
 PR_SET_PDEATHSIG = 1
+
+
+async def until(condition, what):
+    """Awaits `condition()` (a coroutine function) until its result is true, at most DEADLINE_SECONDS; that
+    result. RuntimeError names `what` when the deadline passes."""
+    end = time.monotonic() + DEADLINE_SECONDS
+    while True:
+        result = await condition()
+        if result:
+            return result
+        if time.monotonic() > end:
+            raise RuntimeError(f"{what} within {DEADLINE_SECONDS} s")
+        await asyncio.sleep(0.02)
 
 
 def die_with_parent():
@@ -52,7 +66,7 @@ class Browser:
         self.process = subprocess.Popen(self.command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                         start_new_session=True, text=True, preexec_fn=die_with_parent)
         loop = asyncio.get_running_loop()
-        address = await asyncio.wait_for(loop.run_in_executor(None, self.find_address), START_SECONDS)
+        address = await asyncio.wait_for(loop.run_in_executor(None, self.find_address), DEADLINE_SECONDS)
         self.socket = await websockets.connect(self.socket_url(address), max_size=None, ping_interval=None)
         await self.connected()
 
@@ -75,7 +89,7 @@ class Browser:
             message = self.answers.pop(ident)
         else:
             while True:
-                message = json.loads(await asyncio.wait_for(self.socket.recv(), CALL_SECONDS))
+                message = json.loads(await asyncio.wait_for(self.socket.recv(), DEADLINE_SECONDS))
                 if message.get("id") == ident:
                     break
                 if "id" in message:
@@ -136,7 +150,7 @@ class Chromium(Browser):
                 "--disable-gpu", "--window-size=1000,700"]
 
     def socket_url(self, port):
-        with urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list", timeout=CALL_SECONDS) as answer:
+        with urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list", timeout=DEADLINE_SECONDS) as answer:
             pages = [t for t in json.load(answer) if t["type"] == "page"]
         return pages[0]["webSocketDebuggerUrl"]
 
@@ -149,9 +163,11 @@ class Chromium(Browser):
     async def open(self, url):
         self.events.clear()
         await self.call("Page.navigate", {"url": url})
-        while not any(e.get("method") == "Page.loadEventFired" for e in self.events):
-            await self.call("Runtime.evaluate", {"expression": "0"})
-            await asyncio.sleep(0.02)
+
+        async def loaded():
+            await self.call("Runtime.evaluate", {"expression": "0"})  # lets the events in
+            return any(e.get("method") == "Page.loadEventFired" for e in self.events)
+        await until(loaded, f"{self.name}: no load event for {url}")
 
     async def evaluate(self, expression):
         result = await self.call("Runtime.evaluate", {"expression": expression, "awaitPromise": True,

@@ -1,6 +1,9 @@
 """Checks of the page beyond the session, for browser_test.py: the failure messages, installing the site and
-starting it offline, the window on a phone's screen."""
-import asyncio
+starting it offline, the window on a phone's screen, contrast and axe; and the waits on the page's frames."""
+import os
+import pathlib
+
+from browsers import until
 
 # Each way a start can fail, as a script run before the page's own, and the words the message must have.
 FAILURES = [
@@ -20,12 +23,26 @@ READ_FAILURE = """(() => {
 })()"""
 
 
+async def ticks_pass(browser, count=2):
+    """Waits until the page has drawn `count` more frames."""
+    frames = "window.tirvok3 ? tirvok3.ticks : -1"  # the module starts after the page's load event
+    start = max(0, await browser.value(frames))
+
+    async def drawn():
+        return await browser.value(frames) >= start + count
+    await until(drawn, f"{browser.name}: {count} frames not drawn")
+
+
+async def places(browser):
+    await ticks_pass(browser, 1)
+    boxes = await browser.value("Object.fromEntries([...document.querySelectorAll('.control')].map((e) => "
+                                "[e.id, [e.getBoundingClientRect().left, e.getBoundingClientRect().top, "
+                                "e.getBoundingClientRect().width, e.getBoundingClientRect().height]]))")
+    return boxes
+
+
 async def wait_for(browser, expression, what):
-    for _ in range(500):
-        if await browser.value(expression):
-            return
-        await asyncio.sleep(0.02)
-    raise RuntimeError(f"{browser.name}: {what} never came")
+    await until(lambda: browser.value(expression), f"{browser.name}: no {what}")
 
 
 async def check_failures(chromium, failures, url):
@@ -106,3 +123,44 @@ async def check_fits_phone(chromium, failures, url):
             sizes.add(page["size"])
     await chromium.call("Emulation.clearDeviceMetricsOverride")
     failures.check(len(sizes) == 1, f"chromium: the window's width follows the readouts: {sorted(sizes)}")
+
+
+def contrast(a, b):
+    """WCAG contrast ratio of two (r, g, b) colours."""
+    def luminance(c):
+        linear = [v / 255 / 12.92 if v / 255 <= 0.03928 else ((v / 255 + 0.055) / 1.055) ** 2.4 for v in c]
+        return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+async def check_contrast(browser, failures, label):
+    """On screenshots: a tool's caption up, down, focused and both, and a readout, at least 4.5:1 against the
+    commonest colour of its box (the text is the pixel that stands out most: a fully inked stem)."""
+    boxes = await places(browser)
+    lowest = {}
+    for state, tool, focused in (("up", 0, False), ("down", 1, False), ("focused", 0, True),
+                                 ("down and focused", 1, True)):
+        await browser.value(f"tirvok3.showTool({tool}) || document.getElementById('BKamera')"
+                            f".{'focus' if focused else 'blur'}() || true")
+        _, _, rows = await browser.screenshot()
+        for name, inset in (("BKamera", (6, 5)), ("Label1", (0, 0)))[:2 if state == "up" else 1]:
+            left, top, width, height = (round(v) for v in boxes[name])
+            pixels = [rows[y][x] for y in range(top + inset[1], top + height - inset[1])
+                      for x in range(left + inset[0], left + width - inset[0])]
+            background = max(set(pixels), key=pixels.count)
+            ratio = max(contrast(p, background) for p in set(pixels))
+            failures.check(ratio >= 4.5, f"{label}: {name} with the tool {state} has contrast {ratio:.2f}")
+            lowest[f"{name} {state}"] = round(ratio, 2)
+    return lowest
+
+
+async def check_axe(browser, failures, label):
+    """axe-core over the page as it stands, every rule it runs by default (WCAG A and AA and best practice):
+    no violation. The script's path is in TIRVOK3_AXE (`make test-web` installs it with npm)."""
+    source = pathlib.Path(os.environ["TIRVOK3_AXE"]).read_text()
+    await browser.evaluate(source)
+    found = await browser.value("axe.run(document).then((r) => r.violations.map((v) => "
+                                "[v.id, v.impact, v.nodes.map((n) => n.target.join(' ')).join(', ')]))")
+    failures.check(found == [], f"{label}: axe finds {found}")
+    return len(await browser.value("axe.getRules().map((r) => r.ruleId)"))

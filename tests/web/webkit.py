@@ -14,7 +14,7 @@ import subprocess
 import urllib.error
 import urllib.request
 
-from browsers import CALL_SECONDS, START_SECONDS, Browser, decode_png, die_with_parent
+from browsers import DEADLINE_SECONDS, Browser, decode_png, die_with_parent, until
 
 
 class WebKit(Browser):
@@ -45,12 +45,13 @@ class WebKit(Browser):
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         start_new_session=True, preexec_fn=die_with_parent)
         self.base = f"http://127.0.0.1:{port}"
-        for _ in range(START_SECONDS * 10):
+
+        async def listening():
             try:
-                await self.request("GET", "/status")
-                break
+                return await self.request("GET", "/status") is not None
             except OSError:
-                await asyncio.sleep(0.1)
+                return False
+        await until(listening, "webkit: WebKitWebDriver not listening")
         caps = {"browserName": "MiniBrowser",
                 "webkitgtk:browserOptions": {"binary": self.minibrowser, "args": ["--automation"]}}
         answer = await self.request("POST", "/session", {"capabilities": {"alwaysMatch": caps}})
@@ -58,22 +59,19 @@ class WebKit(Browser):
         await self.request("POST", f"{self.session}/window/rect", {"width": 1000, "height": 700})
 
     async def start_xvfb(self):
-        """An X server of its own, on a display number no other server holds (other tests start theirs at
-        the same time, so the first free number is not taken on trust: the server must come up on it)."""
-        first = 100 + os.getpid() % 400
-        for display in range(first, first + 40):
-            if os.path.exists(f"/tmp/.X11-unix/X{display}") or os.path.exists(f"/tmp/.X{display}-lock"):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                         start_new_session=True, preexec_fn=die_with_parent)
-            for _ in range(START_SECONDS * 10):
-                if self.xvfb.poll() is not None or os.path.exists(f"/tmp/.X11-unix/X{display}"):
-                    break
-                await asyncio.sleep(0.1)
-            if self.xvfb.poll() is None:
-                return display
-        raise RuntimeError("webkit: no X display could be started")
+        """An X server of its own: Xvfb picks a free display number and writes it to a pipe (-displayfd), as
+        other tests start theirs at the same time."""
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     pass_fds=[write], start_new_session=True, preexec_fn=die_with_parent)
+        os.close(write)
+        loop = asyncio.get_running_loop()
+        with os.fdopen(read) as pipe:
+            number = await asyncio.wait_for(loop.run_in_executor(None, pipe.readline), DEADLINE_SECONDS)
+        if not number.strip().isdigit():
+            raise RuntimeError("webkit: no X display could be started")
+        return int(number)
 
     async def request(self, method, path, body=None):
         data = None if body is None else json.dumps(body).encode()
@@ -82,7 +80,7 @@ class WebKit(Browser):
 
         def send():
             try:
-                with urllib.request.urlopen(call, timeout=CALL_SECONDS) as answer:
+                with urllib.request.urlopen(call, timeout=DEADLINE_SECONDS) as answer:
                     return json.load(answer)
             except urllib.error.HTTPError as error:
                 raise RuntimeError(f"webkit {method} {path}: {error.read().decode(errors='replace')}") from None
