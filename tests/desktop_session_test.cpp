@@ -9,11 +9,9 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 #ifndef TIRVOK3_BINARY
 #error "TIRVOK3_BINARY must name the built program"

@@ -63,7 +63,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     _exit(kExecFailed);
 }
 
-// Waits for pid until deadlineMs, then kills it; true when it exited by itself with status 0.
+// Waits for pid until deadlineMs, then kills it; true when it exited by itself, with status 0 unless anyStatus.
 bool ReapBy(pid_t pid, long long deadlineMs, bool anyStatus = false)
 {
     int status = 0;
