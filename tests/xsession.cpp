@@ -272,10 +272,12 @@ bool ProgramWindow::Start(const std::vector<std::string>& command, const std::ve
     // --onlyvisible: mapped. Wine may put a new X window in the place of the first one it mapped, so the
     // search goes on until the window found can be located. A window manager may still move it after
     // that (Placed, Shot).
-    for (const long long start = NowMs(); NowMs() - start <= kWaitMs;) {
+    // A search also fails when a window it looks at goes away meanwhile (BadWindow: the window manager's
+    // probe, or one of Wine's passing windows), so a failed search is looked at again.
+    for (const long long start = NowMs(); NowMs() - start <= kWaitMs; PollPause()) {
         const auto ids = display_.Run({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Tirvok 3$"});
         if (!ids || ids->empty())
-            return false;
+            continue;
         id_ = ids->substr(0, ids->find('\n'));
         if (Locate())
             return true;
