@@ -63,10 +63,16 @@ def edit_and_count(desktop, failures, click, then_key, label):
     failures.check(said == 1, f"{label}: the edit announced {said} times")
 
 
-def find(app_name, found):
-    """The program's first object for which `found(object, pyatspi)` holds, as AT-SPI gives it to any reader."""
+def application(app_name):
+    """The program as AT-SPI gives it to any reader; None until it is registered."""
     import pyatspi
-    app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == app_name), None)
+    return next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == app_name), None)
+
+
+def find(app_name, found):
+    """The program's first object for which `found(object, pyatspi)` holds."""
+    import pyatspi
+    app = application(app_name)
     return app and pyatspi.findDescendant(app, lambda o: found(o, pyatspi))
 
 
@@ -131,12 +137,10 @@ def qt_session(desktop, failures, binary):
     # The window and the tool as AT-SPI gives them to any reader (Orca may miss the window's first
     # activation, which comes before Qt knows who listens, so the window's role is read here).
     import pyatspi
-    app = next(a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "Tirvok3")
-    frame = app[0]
+    frame = application("Tirvok3")[0]
     # Qt 6.8 (Debian 13) gives the window the filler role.
     failures.check(frame.getRoleName() in ("frame", "filler") and frame.name == "Tirvok 3",
                    f"qt: the window is {frame.getRoleName()} {frame.name!r}")
-    kamera = pyatspi.findDescendant(frame, lambda o: o.name == "Kamera")
     down = [kamera.getState().contains(state) for state in (pyatspi.STATE_CHECKED, pyatspi.STATE_PRESSED)]
     failures.check(re.fullmatch(BUTTON, kamera.getRoleName()) and down == [True, True],
                    f"qt: Kamera, down, is a {kamera.getRoleName()}, checked and pressed {down}")
